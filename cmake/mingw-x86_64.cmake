@@ -1,0 +1,5 @@
+# Windows, 64-bit: the same sources, built for hosts that run 64-bit code only (see README, "Testing").
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

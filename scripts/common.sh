@@ -1,0 +1,81 @@
+# Shared by the project's scripts: packages, builds and the Wine session. Source it, don't run it.
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
+WINE="/usr/lib/wine/wine64"
+WINESERVER="/usr/lib/wine/wineserver64"
+export WINESERVER
+
+PACKAGES=(cmake make g++ googletest
+          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+          wine wine64 fonts-wine xvfb xdotool imagemagick)
+
+log() { printf '== %s\n' "$*" >&2; }
+
+# Installs the Debian packages that are missing (needs root).
+install_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Configures and builds one tree: native, win32 (the shipped program) or win64.
+build_tree() {
+    local kind="$1" dir="$BUILD_DIR/$1" args=(-DCMAKE_BUILD_TYPE=Release)
+    case "$kind" in
+        win32) args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake") ;;
+        win64) args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake") ;;
+    esac
+    log "building $kind in $dir"
+    cmake -S "$ROOT" -B "$dir" "${args[@]}" >/dev/null
+    cmake --build "$dir" -j "$(nproc)" -- --no-print-directory >/dev/null
+}
+
+# One Xvfb, one persistent wineserver and a prefix of the run's own.
+start_wine_session() {
+    export WINEPREFIX="${WINEPREFIX:-$BUILD_DIR/wineprefix}"
+    export WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    local displayfile
+    displayfile="$(mktemp)"
+    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$displayfile" </dev/null >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local n=0
+    while [ ! -s "$displayfile" ]; do
+        sleep 0.05; n=$((n + 1))
+        [ $n -gt 400 ] && { log "Xvfb did not start"; return 1; }
+    done
+    export DISPLAY=":$(head -n1 "$displayfile")"
+    rm -f "$displayfile"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        log "creating Wine prefix $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        "$WINE" wineboot -i </dev/null >/dev/null 2>&1
+        "$WINESERVER" -w
+    fi
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1
+    # Without a window manager Wine waits on every window hide unless its windows are unmanaged.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    "$WINE" wineboot </dev/null >/dev/null 2>&1
+}
+
+# Keeps Wine's desktop process alive between test processes.
+start_keepalive() {
+    "$WINE" "$1" </dev/null >/dev/null 2>&1 &
+    KEEPALIVE_PID=$!
+}
+
+stop_wine_session() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+    [ -n "${KEEPALIVE_PID:-}" ] && wait "$KEEPALIVE_PID" 2>/dev/null
+    [ -n "${XVFB_PID:-}" ] && { kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; }
+    return 0
+}

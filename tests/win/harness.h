@@ -1,0 +1,120 @@
+// Drives the real program from outside: its registry keys, its windows and the programs it starts.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "targets.h"
+
+namespace harness {
+
+// --- Registry, 32-bit view under HKEY_LOCAL_MACHINE ---------------------------------------------
+
+struct RegValue {
+    DWORD type = 0;
+    std::string data;  // raw bytes
+    std::string Text() const { return data.substr(0, data.find('\0')); }
+};
+
+void DeleteGameKeys();
+void CreateGameKey(GameFamily family);
+bool GameKeyExists(GameFamily family);
+void SetRaw(GameFamily family, const std::string& name, DWORD type, const std::string& data);
+// A string value with its terminator, as REG_SZ unless another type is given.
+void SetString(GameFamily family, const std::string& name, const std::string& text, DWORD type = REG_SZ);
+std::optional<RegValue> GetValue(GameFamily family, const std::string& name);
+// The value's text, or "<missing>".
+std::string GetText(GameFamily family, const std::string& name);
+int ValueCount(GameFamily family);
+
+// --- Files ----------------------------------------------------------------------------------------
+
+// The folder of the test executable; the program and the stand-ins are built beside it.
+std::string TestDir();
+std::string Join(const std::string& dir, const std::string& name);
+void MakeDir(const std::string& path);
+void RemoveTree(const std::string& path);
+
+// --- Programs started by the toolkit --------------------------------------------------------------
+
+struct Started {
+    std::string exe, commandLine, directory;
+};
+// What the stand-ins recorded so far.
+std::vector<Started> ReadStarted();
+// Waits until at least `count` starts are recorded.
+std::vector<Started> WaitStarted(size_t count);
+
+// --- Windows --------------------------------------------------------------------------------------
+
+bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs = 10000);
+std::string Text(HWND hWnd);
+std::string ClassName(HWND hWnd);
+// Posts a click; a click that opens a modal window must not be sent.
+void Click(HWND control);
+void SetText(HWND control, const std::string& text);
+bool IsChecked(HWND button);
+// Moves the focus as the dialog manager does, to the next tab stop or to a given control.
+void FocusNext(HWND dialog);
+void FocusControl(HWND dialog, HWND control);
+
+// Visible dialog-class windows of a process, top-level.
+std::vector<HWND> Dialogs(DWORD pid);
+
+struct MessageBoxInfo {
+    HWND hWnd = nullptr;
+    std::string caption, text;
+    LONG style = 0;
+    HWND owner = nullptr;
+    bool hasIcon = false;
+};
+
+// --- The toolkit process ---------------------------------------------------------------------------
+
+class Toolkit {
+public:
+    // Starts the program (by default the one built beside the tests) in `workDir`.
+    explicit Toolkit(const std::string& workDir, const std::string& exePath = "");
+    ~Toolkit();
+    Toolkit(const Toolkit&) = delete;
+    Toolkit& operator=(const Toolkit&) = delete;
+
+    DWORD Pid() const { return pi_.dwProcessId; }
+    // Waits for the main window to be visible; returns it.
+    HWND Main();
+    HWND Item(int id) { return ::GetDlgItem(Main(), id); }
+    // Waits for a visible dialog with this caption other than the main window.
+    HWND WaitDialog(const std::string& caption);
+    // Waits for a message box of this process and reads it.
+    MessageBoxInfo WaitMessageBox();
+    // Closes the message box with its OK button and waits until it is gone.
+    void Dismiss(const MessageBoxInfo& box);
+    // Reads and dismisses the next message box; returns its text.
+    std::string TakeMessage();
+    // True when no message box of the process is showing.
+    bool NoMessageBox();
+    // Waits for the process to end; returns its exit code, or nullopt on timeout.
+    std::optional<DWORD> WaitExit(DWORD timeoutMs = 10000);
+
+private:
+    PROCESS_INFORMATION pi_{};
+    HWND main_ = nullptr;
+};
+
+// --- Test environment ------------------------------------------------------------------------------
+
+// Per-test folders: a working folder and one installation folder per target holding the game
+// stand-ins; the stand-ins' log is emptied.
+struct Sandbox {
+    Sandbox();
+    ~Sandbox();
+    std::string root, work, orvantaDir, mireholtDir;
+    // Creates the family's key with InstallationPath pointing at its installation folder.
+    void InstallGame(GameFamily family);
+};
+
+}  // namespace harness

@@ -1,0 +1,138 @@
+// winsock2.h goes before windows.h.
+#include <winsock2.h>
+
+#include "ToolkitDlg.h"
+
+#include "AboutDlg.h"
+#include "launch.h"
+#include "resource.h"
+#include "toolkit_dlg_ids.h"
+#include "win32_registry.h"
+
+const SettingsStore& SystemSettings() {
+    static Win32Registry registry;
+    static SettingsStore store(registry);
+    return store;
+}
+
+BEGIN_MESSAGE_MAP(CToolkitDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDC_JOIN, OnJoin)
+    ON_BN_CLICKED(IDC_PING, OnPing)
+    ON_BN_CLICKED(IDC_CREATE, OnCreateServer)
+    ON_BN_CLICKED(IDC_ABOUT, OnAbout)
+    ON_EN_VSCROLL(IDC_LOCAL_IP, ShowLocalIP)
+    ON_BN_CLICKED(IDC_SELECT_MH, OnSelectMH)
+    ON_BN_CLICKED(IDC_SELECT_BM, OnSelectBM)
+    ON_BN_CLICKED(IDC_SELECT_OV, OnSelectOV)
+    ON_BN_CLICKED(IDC_TELNET, OnTelnet)
+END_MESSAGE_MAP()
+
+CToolkitDlg::CToolkitDlg(CDialog* pParent)
+    : CDialog(IDD_TOOLKIT_DIALOG, pParent),
+      GameSelection(SystemSettings()),
+      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+void CToolkitDlg::DoDataExchange(CDataExchange* pDX) {
+    DDX_Text(pDX, IDC_SERVER_ADDRESS, m_strServerAddress);
+    DDX_Text(pDX, IDC_PORT, m_strPort);
+    DDV_MaxChars(pDX, m_strPort, 4);
+    DDX_Text(pDX, IDC_LOCAL_IP, m_strLocalIP);
+    DDX_Radio(pDX, IDC_SELECT_BM, m_nBMRadio);
+    DDX_Radio(pDX, IDC_SELECT_OV, m_nOVRadio);
+    DDX_Radio(pDX, IDC_SELECT_MH, m_nMHRadio);
+}
+
+BOOL CToolkitDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (HMENU sysMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        char about[64] = {};
+        ::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof about);
+        if (about[0]) {
+            ::AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    m_nMHRadio = 0;
+    m_bOVInstalled = m_bBMInstalled = m_bMHInstalled = TRUE;
+    m_strServerAddress = ReadSetting(kHostAddressValue);
+    m_strPort = ReadSetting(kJoinPortValue);
+    UpdateData(FALSE);
+    FollowInstallationPath();
+    ShowLocalIP();
+    return TRUE;
+}
+
+void CToolkitDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        OnAbout();
+    } else {
+        Default();
+    }
+}
+
+void CToolkitDlg::OnAbout() {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+}
+
+void CToolkitDlg::OnPaint() {
+    if (!::IsIconic(m_hWnd)) {
+        Default();
+        return;
+    }
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    ::SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    ::GetClientRect(m_hWnd, &rect);
+    const int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    ::DrawIcon(dc, x, y, m_hIcon);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+HCURSOR CToolkitDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }
+
+void CToolkitDlg::ShowLocalIP() {
+    CString text;
+    WSADATA wsaData;
+    if (::WSAStartup(0x0002, &wsaData) == 0) {
+        char hostName[256] = {};
+        if (::gethostname(hostName, 255) == 0) {
+            if (const hostent* host = ::gethostbyname(hostName)) {
+                if (host->h_addr_list && host->h_addr_list[0])
+                    text = ::inet_ntoa(*reinterpret_cast<const in_addr*>(host->h_addr_list[0]));
+            }
+        }
+        ::WSACleanup();
+    }
+    m_strLocalIP = text;
+    UpdateData(FALSE);
+}
+
+void CToolkitDlg::OnSelectOV() { SelectGame(GameTarget::OV); }
+void CToolkitDlg::OnSelectBM() { SelectGame(GameTarget::BM); }
+void CToolkitDlg::OnSelectMH() { SelectGame(GameTarget::MH); }
+
+void CToolkitDlg::SelectGame(GameTarget target) {
+    UpdateData(TRUE);
+    FollowInstallationPath();
+    m_strServerAddress = ReadSetting(kHostAddressValue);
+    m_strPort = ReadSetting(kJoinPortValue);
+    UpdateData(FALSE);
+    if (!IsInstalled(target)) MessageBox(InfoOf(target).notInstalledMessage);
+}
+
+void CToolkitDlg::FollowInstallationPath() {
+    ::SetCurrentDirectoryA(ReadSetting(kInstallationPathValue).c_str());
+}

@@ -1,0 +1,50 @@
+// The main window: game choice, server address and port, local IP, and the buttons that start
+// the launch actions, the settings editors, the address book and the About box.
+#pragma once
+
+#include "dialog.h"
+#include "game_selection.h"
+
+// The settings store over the system registry that every window of the program uses.
+const SettingsStore& SystemSettings();
+
+class CToolkitDlg : public CDialog, public GameSelection {
+public:
+    explicit CToolkitDlg(CDialog* pParent = nullptr);
+
+    CString m_strServerAddress;
+    CString m_strPort;  // at most 4 characters
+    CString m_strLocalIP;
+
+    HICON m_hIcon;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void ShowLocalIP();
+    void OnAbout();
+
+    // Game choice.
+    void OnSelectOV();
+    void OnSelectBM();
+    void OnSelectMH();
+
+    // Launch actions.
+    void OnJoin();
+    void OnCreateServer();
+    void OnPing();
+    void OnTelnet();
+
+    DECLARE_MESSAGE_MAP(CToolkitDlg)
+
+private:
+    void SelectGame(GameTarget target);
+    // Shows the target's not-installed message when its flag is clear; true when it is installed.
+    bool PassInstalledGate(GameTarget target);
+    void FollowInstallationPath();
+    void Start(const CString& commandLine);
+};
