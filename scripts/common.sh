@@ -75,7 +75,10 @@ start_keepalive() {
 stop_wine_session() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
-    [ -n "${KEEPALIVE_PID:-}" ] && wait "$KEEPALIVE_PID" 2>/dev/null
-    [ -n "${XVFB_PID:-}" ] && { kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; }
+    if [ -n "${KEEPALIVE_PID:-}" ]; then wait "$KEEPALIVE_PID" 2>/dev/null || true; fi
+    if [ -n "${XVFB_PID:-}" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
     return 0
 }
