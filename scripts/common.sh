@@ -38,22 +38,27 @@ build_tree() {
     cmake --build "$dir" -j "$(nproc)" -- --no-print-directory >/dev/null
 }
 
-# One Xvfb, one persistent wineserver and a prefix of the run's own.
-start_wine_session() {
-    export WINEPREFIX="${WINEPREFIX:-$BUILD_DIR/wineprefix}"
-    export WINEDEBUG="${WINEDEBUG:--all}"
-    export WINEDLLOVERRIDES="mscoree,mshtml="
-    local displayfile
+# A virtual display of the run's own; sets DISPLAY and XVFB_PID.
+start_xvfb() {
+    local displayfile n=0
     displayfile="$(mktemp)"
     Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$displayfile" </dev/null >/dev/null 2>&1 &
     XVFB_PID=$!
-    local n=0
     while [ ! -s "$displayfile" ]; do
         sleep 0.05; n=$((n + 1))
         [ $n -gt 400 ] && { log "Xvfb did not start"; return 1; }
     done
     export DISPLAY=":$(head -n1 "$displayfile")"
     rm -f "$displayfile"
+}
+
+# A prefix of the run's own and one persistent wineserver, on a virtual display unless
+# USE_DISPLAY=1 (then on $DISPLAY, with the desktop's window manager).
+start_wine_session() {
+    export WINEPREFIX="${WINEPREFIX:-$BUILD_DIR/wineprefix}"
+    export WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    [ "${USE_DISPLAY:-0}" = 1 ] || start_xvfb
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         log "creating Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
@@ -62,7 +67,9 @@ start_wine_session() {
     fi
     "$WINESERVER" -p </dev/null >/dev/null 2>&1
     # Without a window manager Wine waits on every window hide unless its windows are unmanaged.
-    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    local managed=N
+    [ "${USE_DISPLAY:-0}" = 1 ] && managed=Y
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f </dev/null >/dev/null 2>&1
     "$WINE" wineboot </dev/null >/dev/null 2>&1
 }
 
