@@ -8,7 +8,7 @@ export WINESERVER
 
 PACKAGES=(cmake make g++ googletest
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine wine64 fonts-wine xvfb xdotool imagemagick)
+          wine wine64 fonts-wine xvfb xdotool)
 
 log() { printf '== %s\n' "$*" >&2; }
 

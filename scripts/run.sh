@@ -5,6 +5,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
+PACKAGES+=(imagemagick)  # for the screenshot
 install_packages
 build_tree win32   # the shipped 32-bit program: $BUILD_DIR/win32/app/MHToolkit.exe
 build_tree win64   # the same sources as a 64-bit program, which Wine runs on any x86-64 kernel
