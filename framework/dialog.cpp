@@ -8,6 +8,8 @@ namespace {
 CWinApp* g_app = nullptr;
 
 const WORD kDlgInitType = 240;  // combo-box lists of a dialog template
+const WORD kDlgInitLbAddString = 0x0401;
+const WORD kDlgInitCbAddString = 0x0403;
 
 // Sets a control's text only when it differs, so that unchanged controls keep caret and selection.
 void SetTextIfChanged(HWND hWnd, const CString& text) {
@@ -236,6 +238,9 @@ void CDialog::FillFromInitData() {
         std::memcpy(&length, data + 4, 4);
         data += 8;
         if (data + length > end) break;
+        // The records carry the 16-bit message numbers of the add-string messages.
+        if (message == kDlgInitCbAddString) message = CB_ADDSTRING;
+        else if (message == kDlgInitLbAddString) message = LB_ADDSTRING;
         ::SendDlgItemMessageA(m_hWnd, id, message, 0, reinterpret_cast<LPARAM>(data));
         data += length;
     }
