@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -64,6 +65,13 @@ void SetRaw(GameFamily family, const std::string& name, DWORD type, const std::s
 
 void SetString(GameFamily family, const std::string& name, const std::string& text, DWORD type) {
     SetRaw(family, name, type, text + std::string(1, '\0'));
+}
+
+void DeleteValue(GameFamily family, const std::string& name) {
+    if (HKEY key = OpenKey(family, KEY_ALL_ACCESS)) {
+        ::RegDeleteValueA(key, name.c_str());
+        ::RegCloseKey(key);
+    }
 }
 
 std::optional<RegValue> GetValue(GameFamily family, const std::string& name) {
@@ -199,22 +207,42 @@ void FocusControl(HWND dialog, HWND control) {
     ::PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
-std::vector<HWND> Dialogs(DWORD pid) {
+HWND FocusedControl(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+namespace {
+
+std::vector<HWND> FindDialogs(DWORD pid, bool visibleOnly) {
     struct Search {
         DWORD pid;
+        bool visibleOnly;
         std::vector<HWND> found;
-    } search{pid, {}};
+    } search{pid, visibleOnly, {}};
     ::EnumWindows(
         [](HWND hWnd, LPARAM lParam) -> BOOL {
             auto* s = reinterpret_cast<Search*>(lParam);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(hWnd, &owner);
-            if (owner == s->pid && ::IsWindowVisible(hWnd) && ClassName(hWnd) == "#32770") s->found.push_back(hWnd);
+            if (owner == s->pid && (!s->visibleOnly || ::IsWindowVisible(hWnd)) && ClassName(hWnd) == "#32770")
+                s->found.push_back(hWnd);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+}  // namespace
+
+std::vector<HWND> Dialogs(DWORD pid) { return FindDialogs(pid, true); }
+
+std::vector<HWND> AllDialogs(DWORD pid) { return FindDialogs(pid, false); }
+
+// The icon control is there even when the box shows no icon.
+bool IsMessageBox(HWND hWnd) { return ::GetDlgItem(hWnd, kTextId) && ::GetDlgItem(hWnd, kIconId); }
 
 // --- The toolkit process ---------------------------------------------------------------------------------
 
@@ -244,7 +272,7 @@ HWND Toolkit::Main() {
         for (HWND hWnd : Dialogs(Pid())) {
             char title[64] = {};
             ::GetWindowTextA(hWnd, title, sizeof title);
-            if (std::string(title) == "MH Toolkit" && !::GetDlgItem(hWnd, kTextId)) {
+            if (std::string(title) == "MH Toolkit" && !IsMessageBox(hWnd)) {
                 main_ = hWnd;
                 return true;
             }
@@ -260,7 +288,7 @@ HWND Toolkit::WaitDialog(const std::string& caption) {
         for (HWND hWnd : Dialogs(Pid())) {
             char title[128] = {};
             ::GetWindowTextA(hWnd, title, sizeof title);
-            if (hWnd != main_ && caption == title && !::GetDlgItem(hWnd, kTextId)) {
+            if (hWnd != main_ && caption == title && !IsMessageBox(hWnd)) {
                 found = hWnd;
                 return true;
             }
@@ -274,7 +302,7 @@ MessageBoxInfo Toolkit::WaitMessageBox() {
     MessageBoxInfo box;
     WaitFor([&] {
         for (HWND hWnd : Dialogs(Pid())) {
-            if (HWND text = ::GetDlgItem(hWnd, kTextId)) {
+            if (HWND text = IsMessageBox(hWnd) ? ::GetDlgItem(hWnd, kTextId) : nullptr) {
                 box.hWnd = hWnd;
                 box.text = harness::Text(text);
                 char caption[128] = {};
@@ -283,7 +311,10 @@ MessageBoxInfo Toolkit::WaitMessageBox() {
                 box.style = ::GetWindowLongA(hWnd, GWL_STYLE);
                 box.owner = ::GetWindow(hWnd, GW_OWNER);
                 HWND icon = ::GetDlgItem(hWnd, kIconId);
-                box.hasIcon = icon && ::IsWindowVisible(icon);
+                // Wine keeps the icon control shown without an icon: ask for the icon itself.
+                DWORD_PTR hIcon = 0;
+                box.hasIcon = icon && ::IsWindowVisible(icon) &&
+                              ::SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_NORMAL, 5000, &hIcon) && hIcon;
                 return true;
             }
         }
@@ -307,7 +338,7 @@ std::string Toolkit::TakeMessage() {
 
 bool Toolkit::NoMessageBox() {
     for (HWND hWnd : Dialogs(Pid()))
-        if (::GetDlgItem(hWnd, kTextId)) return false;
+        if (IsMessageBox(hWnd)) return false;
     return true;
 }
 
@@ -340,6 +371,195 @@ Sandbox::~Sandbox() { DeleteGameKeys(); }
 
 void Sandbox::InstallGame(GameFamily family) {
     SetString(family, "InstallationPath", family == GameFamily::Orvanta ? orvantaDir : mireholtDir);
+}
+
+void PlaceStandIn(const std::string& exeName, const std::string& dir) { CopyStandIn(exeName, dir); }
+
+// --- Keys, menus and icons ----------------------------------------------------------------------------------
+
+void PostKey(HWND control, UINT vk) {
+    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << 16;
+    ::PostMessageA(control, WM_KEYDOWN, vk, scan | 1);
+    ::PostMessageA(control, WM_KEYUP, vk, scan | static_cast<LPARAM>(0xC0000001u));  // previous state, released
+}
+
+namespace {
+
+// The Unix path of a Windows path, through Wine's own export.
+std::string UnixPath(const std::string& windowsPath) {
+    typedef char*(CDECL * ToUnix)(LPCWSTR);
+    FARPROC export_ = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    if (!export_) return std::string();
+    ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(export_));
+    std::wstring wide(windowsPath.begin(), windowsPath.end());
+    char* unix = toUnix(wide.c_str());
+    if (!unix) return std::string();
+    std::string result(unix);
+    ::HeapFree(::GetProcessHeap(), 0, unix);
+    return result;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+}  // namespace
+
+bool PressKeys(HWND window, const std::string& keys) {
+    // Wine keeps the X window of a top-level window in this property.
+    const auto xid = reinterpret_cast<std::uintptr_t>(::GetPropA(window, "__wine_x11_whole_window"));
+    const std::string marker = Join(TestDir(), "keys.done");
+    const std::string unixMarker = UnixPath(marker);
+    if (!xid || unixMarker.empty()) return false;
+    ::DeleteFileA(marker.c_str());
+    // Wine starts Unix programs but gives no handle to wait on: the shell leaves xdotool's status
+    // in the marker file.
+    std::string commandLine = "/bin/sh -c \"timeout 10 /usr/bin/xdotool windowfocus --sync " +
+                              std::to_string(xid) + " key --delay 30 " + keys + "; echo $? > '" + unixMarker +
+                              "'\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    if (pi.hThread) ::CloseHandle(pi.hThread);
+    if (pi.hProcess) ::CloseHandle(pi.hProcess);
+    std::string status;
+    WaitFor([&] {
+        status = ReadWholeFile(marker);
+        return !status.empty() && status.back() == '\n';
+    }, 15000);
+    return status == "0\n";
+}
+
+std::vector<MenuItem> SystemMenu(HWND window) {
+    std::vector<MenuItem> items;
+    const std::string result = Join(TestDir(), "sysmenu.txt");
+    ::DeleteFileA(result.c_str());
+    HMODULE probe = ::LoadLibraryA(Join(TestDir(), "probe.dll").c_str());
+    FARPROC proc = probe ? ::GetProcAddress(probe, "ProbeGetMessage") : nullptr;
+    if (!proc) return items;
+    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(proc)),
+                                     probe, ::GetWindowThreadProcessId(window, nullptr));
+    if (hook) {
+        ::PostMessageA(window, ::RegisterWindowMessageA("MHT_DescribeSystemMenu"), 0, 0);
+        WaitFor([&] { return ::GetFileAttributesA(result.c_str()) != INVALID_FILE_ATTRIBUTES; });
+        ::UnhookWindowsHookEx(hook);
+    }
+    ::FreeLibrary(probe);
+    std::istringstream lines(ReadWholeFile(result));
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t a = line.find('\t'), b = line.find('\t', a + 1);
+        if (a == std::string::npos || b == std::string::npos) continue;
+        items.push_back(MenuItem{static_cast<UINT>(std::stoul(line.substr(0, a))),
+                                 static_cast<UINT>(std::stoul(line.substr(a + 1, b - a - 1))), line.substr(b + 1)});
+    }
+    return items;
+}
+
+namespace {
+
+// Pixels of a cx-by-cy area, 32 bits each, drawn by `paint` on a DIB first filled with `fill`.
+std::vector<DWORD> Render(int cx, int cy, COLORREF fill, const std::function<void(HDC)>& paint) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = cx;
+    info.bmiHeader.biHeight = -cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<DWORD> pixels;
+    if (bitmap && bits) {
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        RECT all{0, 0, cx, cy};
+        HBRUSH brush = ::CreateSolidBrush(fill);
+        ::FillRect(dc, &all, brush);
+        ::DeleteObject(brush);
+        paint(dc);
+        ::GdiFlush();
+        const DWORD* p = static_cast<const DWORD*>(bits);
+        pixels.assign(p, p + static_cast<size_t>(cx) * static_cast<size_t>(cy));
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+    }
+    ::DeleteDC(dc);
+    return pixels;
+}
+
+bool Near(DWORD a, DWORD b) {
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int ca = static_cast<int>((a >> shift) & 0xFF), cb = static_cast<int>((b >> shift) & 0xFF);
+        if (ca - cb > 24 || cb - ca > 24) return false;
+    }
+    return true;
+}
+
+// Share of the icon's opaque pixels (those equal on black and on white) that the screen shows.
+double Likeness(const std::vector<DWORD>& screen, HICON icon, int cx, int cy) {
+    auto draw = [&](HDC dc) { ::DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL); };
+    const std::vector<DWORD> onBlack = Render(cx, cy, RGB(0, 0, 0), draw);
+    const std::vector<DWORD> onWhite = Render(cx, cy, RGB(255, 255, 255), draw);
+    if (onBlack.size() != screen.size() || onWhite.size() != screen.size()) return 0;
+    size_t opaque = 0, same = 0;
+    for (size_t i = 0; i < screen.size(); ++i) {
+        if ((onBlack[i] & 0xFFFFFF) != (onWhite[i] & 0xFFFFFF)) continue;
+        ++opaque;
+        if (Near(onBlack[i], screen[i])) ++same;
+    }
+    return opaque ? static_cast<double>(same) / static_cast<double>(opaque) : 0;
+}
+
+}  // namespace
+
+BoxIcon IconOf(const MessageBoxInfo& box) {
+    HWND icon = box.hWnd ? ::GetDlgItem(box.hWnd, kIconId) : nullptr;
+    if (!icon || !box.hasIcon) return BoxIcon::None;
+    RECT client{};
+    ::GetClientRect(icon, &client);
+    const int cx = client.right, cy = client.bottom;
+    if (cx <= 0 || cy <= 0) return BoxIcon::None;
+    const std::pair<BoxIcon, LPCSTR> candidates[] = {{BoxIcon::Exclamation, IDI_EXCLAMATION},
+                                                     {BoxIcon::Hand, IDI_HAND},
+                                                     {BoxIcon::Asterisk, IDI_ASTERISK},
+                                                     {BoxIcon::Question, IDI_QUESTION}};
+    BoxIcon best = BoxIcon::None;
+    // The box may not have painted yet: look again until one icon matches clearly.
+    const bool clear = WaitFor([&] {
+        POINT origin{0, 0};
+        ::ClientToScreen(icon, &origin);
+        const std::vector<DWORD> screen = Render(cx, cy, RGB(0, 0, 0), [&](HDC dc) {
+            HDC screenDc = ::GetDC(nullptr);
+            ::BitBlt(dc, 0, 0, cx, cy, screenDc, origin.x, origin.y, SRCCOPY);
+            ::ReleaseDC(nullptr, screenDc);
+        });
+        double bestLikeness = 0;
+        for (const auto& candidate : candidates) {
+            const double likeness = Likeness(screen, ::LoadIconA(nullptr, candidate.second), cx, cy);
+            if (likeness > bestLikeness) {
+                bestLikeness = likeness;
+                best = candidate.first;
+            }
+        }
+        return bestLikeness >= 0.95;
+    }, 3000);
+    return clear ? best : BoxIcon::None;
+}
+
+ForeignWindow::ForeignWindow(const std::string& title) {
+    // Visible, but in a corner where it hides none of the program's windows.
+    hWnd_ = ::CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 700, 160, 60,
+                              nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+}
+
+ForeignWindow::~ForeignWindow() {
+    if (hWnd_) ::DestroyWindow(hWnd_);
 }
 
 }  // namespace harness

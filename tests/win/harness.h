@@ -26,6 +26,7 @@ bool GameKeyExists(GameFamily family);
 void SetRaw(GameFamily family, const std::string& name, DWORD type, const std::string& data);
 // A string value with its terminator, as REG_SZ unless another type is given.
 void SetString(GameFamily family, const std::string& name, const std::string& text, DWORD type = REG_SZ);
+void DeleteValue(GameFamily family, const std::string& name);
 std::optional<RegValue> GetValue(GameFamily family, const std::string& name);
 // The value's text, or "<missing>".
 std::string GetText(GameFamily family, const std::string& name);
@@ -61,9 +62,16 @@ bool IsChecked(HWND button);
 // Moves the focus as the dialog manager does, to the next tab stop or to a given control.
 void FocusNext(HWND dialog);
 void FocusControl(HWND dialog, HWND control);
+// The control that has the focus in the thread of `window`, or nullptr.
+HWND FocusedControl(HWND window);
 
 // Visible dialog-class windows of a process, top-level.
 std::vector<HWND> Dialogs(DWORD pid);
+// Dialog-class windows of a process, top-level, shown or not yet shown.
+std::vector<HWND> AllDialogs(DWORD pid);
+// A message box: its text and icon controls. (A plain dialog template's static with id -1 has the
+// text's id too.)
+bool IsMessageBox(HWND hWnd);
 
 struct MessageBoxInfo {
     HWND hWnd = nullptr;
@@ -115,6 +123,43 @@ struct Sandbox {
     std::string root, work, orvantaDir, mireholtDir;
     // Creates the family's key with InstallationPath pointing at its installation folder.
     void InstallGame(GameFamily family);
+};
+
+// Copies a stand-in (orvanta.exe, orvantaMP.exe, Mireholt.exe) into a folder.
+void PlaceStandIn(const std::string& exeName, const std::string& dir);
+
+// --- Keys, menus and icons ------------------------------------------------------------------------
+
+// A key press (down and up) posted to a control; the dialog manager's loop handles it as typed.
+void PostKey(HWND control, UINT vk);
+// Real keystrokes through the X server (xdotool key syntax, e.g. "Tab", "alt+space Up Return"),
+// after giving the window the X input focus. Returns when xdotool has finished, true on success;
+// the program handles the keys after that, so wait for their effect.
+bool PressKeys(HWND window, const std::string& keys);
+
+struct MenuItem {
+    UINT type = 0;  // MFT_* flags
+    UINT id = 0;
+    std::string text;
+};
+// The window's system menu as its own process holds it (read there through a message hook).
+std::vector<MenuItem> SystemMenu(HWND window);
+
+enum class BoxIcon { None, Exclamation, Hand, Asterisk, Question };
+// The standard icon a message box shows, recognised by its pixels on the screen.
+BoxIcon IconOf(const MessageBoxInfo& box);
+
+// A top-level window of the test process, standing for a window of some other program.
+class ForeignWindow {
+public:
+    explicit ForeignWindow(const std::string& title);
+    ~ForeignWindow();
+    ForeignWindow(const ForeignWindow&) = delete;
+    ForeignWindow& operator=(const ForeignWindow&) = delete;
+    HWND hWnd() const { return hWnd_; }
+
+private:
+    HWND hWnd_ = nullptr;
 };
 
 }  // namespace harness

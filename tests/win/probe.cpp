@@ -1,0 +1,58 @@
+// Loaded into the program's process by a message hook (harness::SystemMenu): answers from inside
+// what another process cannot read, such as a window's system menu.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+HMODULE g_self = nullptr;
+
+// "<file name>" beside this DLL.
+void PathBesideSelf(const char* fileName, char* path, DWORD size) {
+    DWORD length = ::GetModuleFileNameA(g_self, path, size);
+    while (length > 0 && path[length - 1] != '\\') --length;
+    path[length] = '\0';
+    if (length + std::strlen(fileName) + 1 <= size) std::strcat(path, fileName);
+}
+
+// One line per item: type flags, command id, text (tab-separated). Written to a temporary name and
+// renamed, so a reader never sees half a file.
+void DescribeSystemMenu(HWND window) {
+    char path[MAX_PATH], temporary[MAX_PATH];
+    PathBesideSelf("sysmenu.txt", path, MAX_PATH);
+    PathBesideSelf("sysmenu.tmp", temporary, MAX_PATH);
+    FILE* out = std::fopen(temporary, "wb");
+    if (!out) return;
+    if (HMENU menu = ::GetSystemMenu(window, FALSE)) {
+        const int count = ::GetMenuItemCount(menu);
+        for (int i = 0; i < count; ++i) {
+            char text[256] = {};
+            MENUITEMINFOA item{};
+            item.cbSize = sizeof item;
+            item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+            item.dwTypeData = text;
+            item.cch = sizeof text;
+            if (!::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item)) continue;
+            std::fprintf(out, "%u\t%u\t%s\n", item.fType, item.wID, text);
+        }
+    }
+    std::fclose(out);
+    ::MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
+}
+
+}  // namespace
+
+// WH_GETMESSAGE hook: acts on the registered message "MHT_DescribeSystemMenu" posted to a window.
+extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeGetMessage(int code, WPARAM wParam, LPARAM lParam) {
+    static const UINT describe = ::RegisterWindowMessageA("MHT_DescribeSystemMenu");
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == describe) DescribeSystemMenu(msg->hwnd);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) g_self = instance;
+    return TRUE;
+}
