@@ -2,6 +2,9 @@
 // the launch actions, the settings editors, the address book and the About box.
 #pragma once
 
+#include "GeneralOptionsDlg.h"
+#include "PlayerConfigDlg.h"
+#include "ServerConfigDlg.h"
 #include "dialog.h"
 #include "game_selection.h"
 
@@ -17,6 +20,9 @@ public:
     CString m_strLocalIP;
 
     HICON m_hIcon;
+    CGeneralOptionsDlg m_dlgGeneralOptions;
+    CServerConfigDlg m_dlgServerConfig;
+    CPlayerConfigDlg m_dlgPlayerConfig;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -39,12 +45,20 @@ protected:
     void OnPing();
     void OnTelnet();
 
+    // Settings editors.
+    void OnPlayerConfig();
+    void OnServerConfig();
+    void OnGeneralOptions();
+
+
     DECLARE_MESSAGE_MAP(CToolkitDlg)
 
 private:
     void SelectGame(GameTarget target);
     // Shows the target's not-installed message when its flag is clear; true when it is installed.
     bool PassInstalledGate(GameTarget target);
+    // Shows the not-installed message of the selected target, if any, before an editor runs.
+    bool PassEditorGate();
     void FollowInstallationPath();
     void Start(const CString& commandLine);
 };

@@ -1,0 +1,29 @@
+// Player Config: the player name and the two weapons of the selected game, as the dialog holds them,
+// and their translation from and to the game's registry values.
+#pragma once
+
+#include <string>
+
+#include "settings_store.h"
+
+struct PlayerConfigValues {
+    // Copies of the main window's selection indices, set before every run: 0 exactly when that
+    // target is selected.
+    int m_nOrvantaRadio = -1;
+    int m_nBrightmoorRadio = -1;
+    std::string m_strPlayerName;
+    std::string m_strPrimaryWeapon;    // normally a primary display text
+    std::string m_strSecondaryWeapon;  // normally a secondary display text
+
+    // Orvanta or Brightmoor: the weapons are shown but cannot be changed.
+    bool OrvantaFamily() const { return m_nBrightmoorRadio == 0 || m_nOrvantaRadio == 0; }
+};
+
+constexpr int kPlayerNameMaxChars = 30;
+
+// The name always; a weapon only when its stored value is a table file name, otherwise the weapon
+// keeps the text it held.
+void LoadPlayerConfig(SettingsAccess& settings, PlayerConfigValues& values);
+
+// The name always; a weapon only when its text is a table text.
+void SavePlayerConfig(SettingsAccess& settings, const PlayerConfigValues& values);
