@@ -2,4 +2,12 @@
 
 #include "resource.h"
 
+// Closing through the caption's close box or Escape is the base class's Cancel.
+BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
+END_MESSAGE_MAP()
+
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+
+CAboutDlg::~CAboutDlg() = default;
+
+void CAboutDlg::DoDataExchange(CDataExchange*) {}

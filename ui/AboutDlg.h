@@ -6,4 +6,11 @@
 class CAboutDlg : public CDialog {
 public:
     CAboutDlg();
+    ~CAboutDlg() override;
+
+protected:
+    // The box holds no data.
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    DECLARE_MESSAGE_MAP(CAboutDlg)
 };

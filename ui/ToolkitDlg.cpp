@@ -31,6 +31,7 @@ BEGIN_MESSAGE_MAP(CToolkitDlg, CDialog)
     ON_BN_CLICKED(IDC_PLAYER_CONFIG, OnPlayerConfig)
     ON_BN_CLICKED(IDC_SERVER_CONFIG, OnServerConfig)
     ON_BN_CLICKED(IDC_GENERAL_OPTIONS, OnGeneralOptions)
+    ON_BN_CLICKED(IDC_ADDRESS_BOOK, OnAddressBook)
 END_MESSAGE_MAP()
 
 CToolkitDlg::CToolkitDlg(CDialog* pParent)

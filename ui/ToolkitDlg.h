@@ -2,6 +2,7 @@
 // the launch actions, the settings editors, the address book and the About box.
 #pragma once
 
+#include "AddressBookDlg.h"
 #include "GeneralOptionsDlg.h"
 #include "PlayerConfigDlg.h"
 #include "ServerConfigDlg.h"
@@ -20,6 +21,7 @@ public:
     CString m_strLocalIP;
 
     HICON m_hIcon;
+    CAddressBookDlg m_dlgAddressBook;
     CGeneralOptionsDlg m_dlgGeneralOptions;
     CServerConfigDlg m_dlgServerConfig;
     CPlayerConfigDlg m_dlgPlayerConfig;
@@ -50,6 +52,7 @@ protected:
     void OnServerConfig();
     void OnGeneralOptions();
 
+    void OnAddressBook();
 
     DECLARE_MESSAGE_MAP(CToolkitDlg)
 
