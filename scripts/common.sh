@@ -65,6 +65,10 @@ start_wine_session() {
         "$WINE" wineboot -i </dev/null >/dev/null 2>&1
         "$WINESERVER" -w
     fi
+    # Wine's own fonts (MS Sans Serif of the templates, Marlett of the caption buttons) into the
+    # prefix, where the dialogs find them.
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     "$WINESERVER" -p </dev/null >/dev/null 2>&1
     # Without a window manager Wine waits on every window hide unless its windows are unmanaged.
     local managed=N
