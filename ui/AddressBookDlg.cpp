@@ -133,35 +133,18 @@ void CAddressBookDlg::OnKillFocusPort5() { StorePort(5); }
 // --- Row actions -------------------------------------------------------------------------------------
 // They use the entries as the last exchange left them: every loss of focus of an edit exchanges.
 
-void CAddressBookDlg::Start(const CString& commandLine) { ::WinExec(commandLine.c_str(), SW_SHOWNORMAL); }
-
 void CAddressBookDlg::JoinRow(int row) {
     // No installed check and no change of folder: the client is found through the current folder,
     // which the main window keeps at the chosen game's installation.
-    const LaunchPlan plan = JoinSavedServer(SystemSettings(), m_family, AddressOf(row), PortOf(row));
-    if (plan.message) {
-        MessageBox(plan.message);
-        return;
-    }
-    Start(plan.commandLine);
+    CarryOut(*this, JoinSavedServer(SystemSettings(), m_family, AddressOf(row), PortOf(row)));
 }
 
 void CAddressBookDlg::PingRow(int row) {
-    const LaunchPlan plan = PlanPing(AddressOf(row));
-    if (plan.message) {
-        MessageBox(plan.message);
-        return;
-    }
-    Start(plan.commandLine);
+    CarryOut(*this, PlanPing(AddressOf(row)));
 }
 
 void CAddressBookDlg::TelnetRow(int row) {
-    const LaunchPlan plan = PlanTelnet(AddressOf(row), PortOf(row));
-    if (plan.message) {
-        MessageBox(plan.message);
-        return;
-    }
-    Start(plan.commandLine);
+    CarryOut(*this, PlanTelnet(AddressOf(row), PortOf(row)));
 }
 
 void CAddressBookDlg::OnJoin1() { JoinRow(1); }

@@ -71,5 +71,4 @@ private:
     void JoinRow(int row);
     void PingRow(int row);
     void TelnetRow(int row);
-    void Start(const CString& commandLine);
 };

@@ -8,7 +8,12 @@ bool CToolkitDlg::PassInstalledGate(GameTarget target) {
     return false;
 }
 
-void CToolkitDlg::Start(const CString& commandLine) { ::WinExec(commandLine.c_str(), SW_SHOWNORMAL); }
+void CarryOut(CDialog& dialog, const LaunchPlan& plan) {
+    if (plan.message)
+        dialog.MessageBox(plan.message);
+    else
+        ::WinExec(plan.commandLine.c_str(), SW_SHOWNORMAL);
+}
 
 void CToolkitDlg::OnJoin() {
     UpdateData(TRUE);
@@ -16,13 +21,12 @@ void CToolkitDlg::OnJoin() {
     if (!PassInstalledGate(target)) return;
     if (target == GameTarget::MH) FollowInstallationPath();
     const LaunchPlan plan = PlanJoin(target, m_strServerAddress, m_strPort);
-    if (plan.message) {
-        MessageBox(plan.message);
-        return;
+    // What is started is stored first, whether or not it then starts.
+    if (!plan.message) {
+        WriteSetting(kHostAddressValue, m_strServerAddress);
+        WriteSetting(kJoinPortValue, m_strPort);
     }
-    WriteSetting(kHostAddressValue, m_strServerAddress);
-    WriteSetting(kJoinPortValue, m_strPort);
-    Start(plan.commandLine);
+    CarryOut(*this, plan);
 }
 
 void CToolkitDlg::OnCreateServer() {
@@ -31,30 +35,16 @@ void CToolkitDlg::OnCreateServer() {
     if (!PassInstalledGate(target)) return;
     if (target == GameTarget::MH) FollowInstallationPath();
     const LaunchPlan plan = PlanCreate(target, m_strPort);
-    if (plan.message) {
-        MessageBox(plan.message);
-        return;
-    }
-    WriteSetting(kJoinPortValue, m_strPort);
-    Start(plan.commandLine);
+    if (!plan.message) WriteSetting(kJoinPortValue, m_strPort);
+    CarryOut(*this, plan);
 }
 
 void CToolkitDlg::OnPing() {
     UpdateData(TRUE);
-    const LaunchPlan plan = PlanPing(m_strServerAddress);
-    if (plan.message) {
-        MessageBox(plan.message);
-        return;
-    }
-    Start(plan.commandLine);
+    CarryOut(*this, PlanPing(m_strServerAddress));
 }
 
 void CToolkitDlg::OnTelnet() {
     UpdateData(TRUE);
-    const LaunchPlan plan = PlanTelnet(m_strServerAddress, m_strPort);
-    if (plan.message) {
-        MessageBox(plan.message);
-        return;
-    }
-    Start(plan.commandLine);
+    CarryOut(*this, PlanTelnet(m_strServerAddress, m_strPort));
 }

@@ -12,6 +12,10 @@
 // The settings store over the system registry that every window of the program uses.
 const SettingsStore& SystemSettings();
 
+struct LaunchPlan;
+// Shows the plan's message on the dialog, or starts its command line without waiting for it.
+void CarryOut(CDialog& dialog, const LaunchPlan& plan);
+
 class CToolkitDlg : public CDialog, public GameSelection {
 public:
     explicit CToolkitDlg(CDialog* pParent = nullptr);
@@ -63,5 +67,4 @@ private:
     // Shows the not-installed message of the selected target, if any, before an editor runs.
     bool PassEditorGate();
     void FollowInstallationPath();
-    void Start(const CString& commandLine);
 };
