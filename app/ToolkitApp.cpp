@@ -1,15 +1,23 @@
 #include "ToolkitApp.h"
 
+#include <commctrl.h>
+
+#include "LocalAddress.h"
 #include "ToolkitDlg.h"
 
 CToolkitApp theApp;
 
 BOOL CToolkitApp::InitInstance() {
+    // The manifest asks for Common Controls 6 (themed controls).
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
     // Any top-level window with the main window's title counts as a running copy.
     if (::FindWindowA(nullptr, "MH Toolkit")) {
         AfxMessageBox("MH Toolkit is already running!", MB_OK, 0);
         return FALSE;
     }
+    // The local address is looked up while the main window is made; OnInitDialog takes it.
+    StartLocalIPLookup();
     CToolkitDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();

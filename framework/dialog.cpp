@@ -1,6 +1,5 @@
 #include "dialog.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -159,7 +158,7 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int maxChars) {
     if (pDX->Failed()) return;
     if (pDX->m_bSaveAndValidate && value.size() > static_cast<size_t>(maxChars)) {
         char prompt[96];
-        std::snprintf(prompt, sizeof prompt, "This field holds at most %d characters.", maxChars);
+        ::wsprintfA(prompt, "This field holds at most %d characters.", maxChars);
         pDX->m_pDlgWnd->MessageBox(prompt, nullptr, MB_OK | MB_ICONEXCLAMATION);
         pDX->Fail();
     } else if (!pDX->m_bSaveAndValidate) {

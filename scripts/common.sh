@@ -3,12 +3,16 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 WINE="/usr/lib/wine/wine64"
+WINE32="/usr/lib/wine/wine"
 WINESERVER="/usr/lib/wine/wineserver64"
 export WINESERVER
+# A shell often points Wine at a player's own (game) prefix: nothing of that reaches our Wine.
+unset WINEPREFIX WINEARCH WINELOADER WINEDLLPATH
+SESSION_PREFIX=""
 
-PACKAGES=(cmake make g++ googletest
-          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine wine64 fonts-wine xvfb xdotool)
+PACKAGES=(cmake make g++ googletest zip
+          g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix
+          wine wine64 wine32:i386 fonts-wine xvfb xdotool)
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -22,15 +26,17 @@ install_packages() {
     log "installing ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    # Wine's 32-bit part comes from Debian's i386 architecture.
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     $sudo apt-get update -q
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
 # Configures and builds one tree: native, win32 (the shipped program) or win64.
 build_tree() {
-    local kind="$1" dir="$BUILD_DIR/$1" args=(-DCMAKE_BUILD_TYPE=Release)
+    local kind="$1" dir="${2:-$BUILD_DIR/$1}" args=(-DCMAKE_BUILD_TYPE=Release)
     case "$kind" in
-        win32) args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake") ;;
+        win32) args=(-DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake") ;;
         win64) args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake") ;;
     esac
     log "building $kind in $dir"
@@ -52,10 +58,12 @@ start_xvfb() {
     rm -f "$displayfile"
 }
 
-# A prefix of the run's own and one persistent wineserver, on a virtual display unless
-# USE_DISPLAY=1 (then on $DISPLAY, with the desktop's window manager).
+# A prefix of the run's own ($BUILD_DIR/wineprefix, or the folder given) and one persistent
+# wineserver, on a virtual display unless USE_DISPLAY=1 (then on $DISPLAY, with the desktop's
+# window manager).
 start_wine_session() {
-    export WINEPREFIX="${WINEPREFIX:-$BUILD_DIR/wineprefix}"
+    SESSION_PREFIX="${1:-$BUILD_DIR/wineprefix}"
+    export WINEPREFIX="$SESSION_PREFIX"
     export WINEDEBUG="${WINEDEBUG:--all}"
     export WINEDLLOVERRIDES="mscoree,mshtml="
     [ "${USE_DISPLAY:-0}" = 1 ] || start_xvfb
@@ -83,13 +91,27 @@ start_keepalive() {
     KEEPALIVE_PID=$!
 }
 
+# Ends the session's own wineserver (never one of a prefix the session did not start) and display.
 stop_wine_session() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
-    "$WINESERVER" -w >/dev/null 2>&1 || true
+    if [ -n "$SESSION_PREFIX" ]; then
+        WINEPREFIX="$SESSION_PREFIX" "$WINESERVER" -k >/dev/null 2>&1 || true
+        WINEPREFIX="$SESSION_PREFIX" "$WINESERVER" -w >/dev/null 2>&1 || true
+    fi
     if [ -n "${KEEPALIVE_PID:-}" ]; then wait "$KEEPALIVE_PID" 2>/dev/null || true; fi
     if [ -n "${XVFB_PID:-}" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
     fi
     return 0
+}
+
+# Whether this machine runs 32-bit code, found by running a tiny 32-bit program under Wine (in the
+# session's prefix), which must end with exit code 32. Sets PROBE32_SAW to what the probe saw.
+runs_32bit_code() {
+    local probe="$BUILD_DIR/win32/tests/win/runs32.exe" out rc=0
+    if [ ! -f "$probe" ]; then PROBE32_SAW="no probe program at $probe"; return 1; fi
+    out=$("$WINE32" "$probe" </dev/null 2>&1 >/dev/null) || rc=$?
+    if [ "$rc" -eq 32 ]; then PROBE32_SAW="the 32-bit probe ran"; return 0; fi
+    PROBE32_SAW="the 32-bit probe ended with status $rc${out:+: $(head -n1 <<<"$out")}"
+    return 1
 }

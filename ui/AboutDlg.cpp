@@ -10,4 +10,10 @@ CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
 CAboutDlg::~CAboutDlg() = default;
 
+BOOL CAboutDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_pictures.Fit(m_hWnd, IDD_ABOUTBOX);
+    return TRUE;
+}
+
 void CAboutDlg::DoDataExchange(CDataExchange*) {}

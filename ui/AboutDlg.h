@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dialog.h"
+#include "pictures.h"
 
 class CAboutDlg : public CDialog {
 public:
@@ -9,8 +10,12 @@ public:
     ~CAboutDlg() override;
 
 protected:
+    BOOL OnInitDialog() override;
     // The box holds no data.
     void DoDataExchange(CDataExchange* pDX) override;
 
     DECLARE_MESSAGE_MAP(CAboutDlg)
+
+private:
+    CDialogPictures m_pictures;  // the picture, fitted to its frame
 };

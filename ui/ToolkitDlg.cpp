@@ -1,9 +1,7 @@
-// winsock2.h goes before windows.h.
-#include <winsock2.h>
-
 #include "ToolkitDlg.h"
 
 #include "AboutDlg.h"
+#include "LocalAddress.h"
 #include "launch.h"
 #include "resource.h"
 #include "toolkit_dlg_ids.h"
@@ -70,7 +68,10 @@ BOOL CToolkitDlg::OnInitDialog() {
     m_strPort = ReadSetting(kJoinPortValue);
     UpdateData(FALSE);
     FollowInstallationPath();
-    ShowLocalIP();
+    // The first look-up ran while the window was being made (see CToolkitApp::InitInstance).
+    m_strLocalIP = TakeLocalIPLookup();
+    m_pictures.Fit(m_hWnd, IDD_TOOLKIT_DIALOG);
+    UpdateData(FALSE);
     return TRUE;
 }
 
@@ -108,19 +109,7 @@ void CToolkitDlg::OnPaint() {
 HCURSOR CToolkitDlg::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(m_hIcon); }
 
 void CToolkitDlg::ShowLocalIP() {
-    CString text;
-    WSADATA wsaData;
-    if (::WSAStartup(0x0002, &wsaData) == 0) {
-        char hostName[256] = {};
-        if (::gethostname(hostName, 255) == 0) {
-            if (const hostent* host = ::gethostbyname(hostName)) {
-                if (host->h_addr_list && host->h_addr_list[0])
-                    text = ::inet_ntoa(*reinterpret_cast<const in_addr*>(host->h_addr_list[0]));
-            }
-        }
-        ::WSACleanup();
-    }
-    m_strLocalIP = text;
+    m_strLocalIP = LookUpLocalIP();
     UpdateData(FALSE);
 }
 

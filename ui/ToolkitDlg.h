@@ -8,6 +8,7 @@
 #include "ServerConfigDlg.h"
 #include "dialog.h"
 #include "game_selection.h"
+#include "pictures.h"
 
 // The settings store over the system registry that every window of the program uses.
 const SettingsStore& SystemSettings();
@@ -25,6 +26,7 @@ public:
     CString m_strLocalIP;
 
     HICON m_hIcon;
+    CDialogPictures m_pictures;  // the title picture, fitted to its frame
     CAddressBookDlg m_dlgAddressBook;
     CGeneralOptionsDlg m_dlgGeneralOptions;
     CServerConfigDlg m_dlgServerConfig;

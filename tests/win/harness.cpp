@@ -216,22 +216,25 @@ HWND FocusedControl(HWND window) {
 
 namespace {
 
+struct DialogSearch {
+    DWORD pid;
+    bool visibleOnly;
+    std::vector<HWND> found;
+};
+
+// A CALLBACK function: on i686 a lambda does not convert to the stdcall WNDENUMPROC.
+BOOL CALLBACK CollectDialog(HWND hWnd, LPARAM lParam) {
+    auto* s = reinterpret_cast<DialogSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    if (owner == s->pid && (!s->visibleOnly || ::IsWindowVisible(hWnd)) && ClassName(hWnd) == "#32770")
+        s->found.push_back(hWnd);
+    return TRUE;
+}
+
 std::vector<HWND> FindDialogs(DWORD pid, bool visibleOnly) {
-    struct Search {
-        DWORD pid;
-        bool visibleOnly;
-        std::vector<HWND> found;
-    } search{pid, visibleOnly, {}};
-    ::EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(hWnd, &owner);
-            if (owner == s->pid && (!s->visibleOnly || ::IsWindowVisible(hWnd)) && ClassName(hWnd) == "#32770")
-                s->found.push_back(hWnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DialogSearch search{pid, visibleOnly, {}};
+    ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

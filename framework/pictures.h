@@ -1,0 +1,24 @@
+// Picture statics (SS_BITMAP) that fill the frame their dialog template gives them at any DPI.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+class CDialogPictures {
+public:
+    CDialogPictures() = default;
+    ~CDialogPictures() { Release(); }
+    CDialogPictures(const CDialogPictures&) = delete;
+    CDialogPictures& operator=(const CDialogPictures&) = delete;
+
+    // Puts every SS_BITMAP static of the dialog (created from template `templateId` of this program)
+    // on the rectangle its template gives it in dialog units, and scales its picture with halftone
+    // filtering to the control's client area when the sizes differ.
+    void Fit(HWND dialog, UINT templateId);
+    // Deletes the scaled pictures made so far.
+    void Release();
+
+private:
+    std::vector<HBITMAP> m_scaled;
+};
