@@ -1,0 +1,41 @@
+# run.sh --prefix: refuses a folder that is no Wine prefix; in a prefix it runs the program and
+# leaves the prefix as it found it (no registry edits, no wineboot, no wineserver -k, no files).
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+RUN="$TESTS_DIR/../../scripts/run.sh"
+
+notprefix="$WORK/not-a-prefix"
+rm -rf "$notprefix"
+mkdir -p "$notprefix/drive_c"
+status=0
+message=$("$RUN" --prefix "$notprefix" 2>&1) || status=$?
+check "a folder without registry files is refused" test "$status" -eq 2
+check "the refusal says why ($message)" grep -q "is not a Wine prefix (it has no system.reg user.reg)" <<<"$message"
+check "the refused folder is untouched" test "$(ls -A "$notprefix")" = drive_c
+status=0
+"$RUN" --prefix "$WORK/missing" >/dev/null 2>&1 || status=$?
+check "a missing folder is refused" test "$status" -eq 2
+
+make_game_prefix
+start_xvfb
+trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT
+start_game
+registry_of "$GAME_PREFIX" >"$WORK/before.txt"
+(cd "$GAME_PREFIX" && find . -name '*.reg' -o -printf '%p %s\n' | sort) >"$WORK/files-before.txt"
+
+"$RUN" --prefix "$GAME_PREFIX" >"$WORK/run.log" 2>&1 &
+run_pid=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^MH Toolkit$' | head -n1 || true)
+check "the program opened its window" test -n "$window"
+program_pid=$(xdotool getwindowpid "$window" 2>/dev/null || true)
+check "its window belongs to a process of its own" test -n "$program_pid"
+[ -n "$program_pid" ] && kill "$program_pid"
+wait "$run_pid" 2>/dev/null || true
+check "the game kept running (no wineserver -k)" kill -0 "$GAME_PID"
+check "the program ran in the prefix" grep -q "running .*MHToolkit.exe in $GAME_PREFIX" "$WORK/run.log"
+end_game
+
+registry_of "$GAME_PREFIX" >"$WORK/after.txt"
+(cd "$GAME_PREFIX" && find . -name '*.reg' -o -printf '%p %s\n' | sort) >"$WORK/files-after.txt"
+check "the prefix's registry is unchanged" diff "$WORK/before.txt" "$WORK/after.txt"
+check "no file was added to or changed in size in the prefix" diff "$WORK/files-before.txt" "$WORK/files-after.txt"
+finish
