@@ -110,6 +110,11 @@ HBITMAP ScaleBitmap(HBITMAP source, int width, int height) {
 }  // namespace
 
 void CDialogPictures::Fit(HWND dialog, UINT templateId) {
+    // The pictures are drawn for 96 DPI, where their templates' frames were made around them.
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    if (dpi == 96) return;
     HMODULE module = ::GetModuleHandleA(nullptr);
     HRSRC info = ::FindResourceA(module, MAKEINTRESOURCEA(templateId), MAKEINTRESOURCEA(5));  // RT_DIALOG
     HGLOBAL handle = info ? ::LoadResource(module, info) : nullptr;

@@ -12,9 +12,9 @@ public:
     CDialogPictures(const CDialogPictures&) = delete;
     CDialogPictures& operator=(const CDialogPictures&) = delete;
 
-    // Puts every SS_BITMAP static of the dialog (created from template `templateId` of this program)
-    // on the rectangle its template gives it in dialog units, and scales its picture with halftone
-    // filtering to the control's client area when the sizes differ.
+    // Above or below 96 DPI, where the pictures are drawn as they are: puts every SS_BITMAP static
+    // of the dialog (made from template `templateId` of this program) on the rectangle its template
+    // gives it in dialog units, and scales its picture with halftone filtering to fill the control.
     void Fit(HWND dialog, UINT templateId);
     // Deletes the scaled pictures made so far.
     void Release();

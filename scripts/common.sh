@@ -32,7 +32,8 @@ install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# Configures and builds one tree: native, win32 (the shipped program) or win64.
+# Configures and builds one tree: native, win32 (the shipped program, built for size) or win64,
+# in $BUILD_DIR/<kind> or the folder given; further arguments go to `cmake --build`.
 build_tree() {
     local kind="$1" dir="${2:-$BUILD_DIR/$1}" args=(-DCMAKE_BUILD_TYPE=Release)
     case "$kind" in
@@ -41,7 +42,7 @@ build_tree() {
     esac
     log "building $kind in $dir"
     cmake -S "$ROOT" -B "$dir" "${args[@]}" >/dev/null
-    cmake --build "$dir" -j "$(nproc)" -- --no-print-directory >/dev/null
+    cmake --build "$dir" -j "$(nproc)" "${@:3}" -- --no-print-directory >/dev/null
 }
 
 # A virtual display of the run's own; sets DISPLAY and XVFB_PID.

@@ -9,6 +9,7 @@ install_packages
 build_tree native
 build_tree win32
 build_tree win64
+cmake -S "$ROOT/tests/scripts" -B "$BUILD_DIR/scripts" -DBUILD_DIR="$BUILD_DIR" >/dev/null
 
 trap stop_wine_session EXIT
 start_wine_session

@@ -438,30 +438,74 @@ bool PressKeys(HWND window, const std::string& keys) {
     return status == "0\n";
 }
 
-std::vector<MenuItem> SystemMenu(HWND window) {
-    std::vector<MenuItem> items;
-    const std::string result = Join(TestDir(), "sysmenu.txt");
+namespace {
+
+// What probe.dll, hooked into the window's thread, writes beside itself on the registered message.
+std::string AskProbe(HWND window, const char* message, const char* resultName) {
+    const std::string result = Join(TestDir(), resultName);
     ::DeleteFileA(result.c_str());
     HMODULE probe = ::LoadLibraryA(Join(TestDir(), "probe.dll").c_str());
     FARPROC proc = probe ? ::GetProcAddress(probe, "ProbeGetMessage") : nullptr;
-    if (!proc) return items;
+    if (!proc) return std::string();
     HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(proc)),
                                      probe, ::GetWindowThreadProcessId(window, nullptr));
     if (hook) {
-        ::PostMessageA(window, ::RegisterWindowMessageA("MHT_DescribeSystemMenu"), 0, 0);
+        ::PostMessageA(window, ::RegisterWindowMessageA(message), 0, 0);
         WaitFor([&] { return ::GetFileAttributesA(result.c_str()) != INVALID_FILE_ATTRIBUTES; });
         ::UnhookWindowsHookEx(hook);
     }
     ::FreeLibrary(probe);
-    std::istringstream lines(ReadWholeFile(result));
+    return ReadWholeFile(result);
+}
+
+// The tab-separated fields of a line, at most `count`: the last one takes the rest, tabs and all.
+std::vector<std::string> Fields(const std::string& line, size_t count) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t tab; fields.size() + 1 < count && (tab = line.find('\t', start)) != std::string::npos;
+         start = tab + 1)
+        fields.push_back(line.substr(start, tab - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+}  // namespace
+
+std::vector<MenuItem> SystemMenu(HWND window) {
+    std::vector<MenuItem> items;
+    std::istringstream lines(AskProbe(window, "MHT_DescribeSystemMenu", "sysmenu.txt"));
     std::string line;
     while (std::getline(lines, line)) {
-        const size_t a = line.find('\t'), b = line.find('\t', a + 1);
-        if (a == std::string::npos || b == std::string::npos) continue;
-        items.push_back(MenuItem{static_cast<UINT>(std::stoul(line.substr(0, a))),
-                                 static_cast<UINT>(std::stoul(line.substr(a + 1, b - a - 1))), line.substr(b + 1)});
+        const std::vector<std::string> f = Fields(line, 3);
+        if (f.size() != 3) continue;
+        items.push_back(MenuItem{static_cast<UINT>(std::stoul(f[0])), static_cast<UINT>(std::stoul(f[1])), f[2]});
     }
     return items;
+}
+
+DialogLayout Layout(HWND dialog) {
+    DialogLayout layout;
+    std::istringstream lines(AskProbe(dialog, "MHT_DescribeLayout", "layout.txt"));
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::vector<std::string> f = Fields(line, 13);
+        if (f.size() == 4 && f[0] == "dialog") {
+            layout.baseX = std::stoi(f[1]);
+            layout.baseY = std::stoi(f[2]);
+            layout.dpi = std::stoi(f[3]);
+        } else if (f.size() == 13) {
+            ControlLayout c;
+            c.className = f[0];
+            c.style = std::stol(f[1]);
+            c.rect = {std::stol(f[2]), std::stol(f[3]), std::stol(f[4]), std::stol(f[5])};
+            c.client = {std::stol(f[6]), std::stol(f[7])};
+            c.label = {std::stol(f[8]), std::stol(f[9])};
+            c.picture = {std::stol(f[10]), std::stol(f[11])};
+            c.text = f[12];
+            layout.controls.push_back(c);
+        }
+    }
+    return layout;
 }
 
 namespace {

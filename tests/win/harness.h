@@ -145,6 +145,21 @@ struct MenuItem {
 // The window's system menu as its own process holds it (read there through a message hook).
 std::vector<MenuItem> SystemMenu(HWND window);
 
+struct ControlLayout {
+    std::string className, text;
+    LONG style = 0;
+    RECT rect{};       // window rectangle in the dialog's client coordinates
+    SIZE client{};     // client area
+    SIZE label{};      // the text as drawn in the control's font (wrapped to the client width for statics)
+    SIZE picture{};    // a picture static's bitmap
+};
+struct DialogLayout {
+    int baseX = 0, baseY = 0, dpi = 0;  // dialog base units (MapDialogRect of 4 x 8) and the screen's DPI
+    std::vector<ControlLayout> controls;
+};
+// The dialog's controls as its own process sees them (read there through a message hook).
+DialogLayout Layout(HWND dialog);
+
 enum class BoxIcon { None, Exclamation, Hand, Asterisk, Question };
 // The standard icon a message box shows, recognised by its pixels on the screen.
 BoxIcon IconOf(const MessageBoxInfo& box);

@@ -42,13 +42,65 @@ void DescribeSystemMenu(HWND window) {
     ::MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
 }
 
+// The dialog's base units and DPI, then one line per control: class, style, window rectangle in
+// the dialog's client coordinates, client size, size of its label as drawn in its font (the width
+// it may wrap to for wrapping statics), size of its picture, and its text (tab-separated).
+void DescribeLayout(HWND dialog) {
+    char path[MAX_PATH], temporary[MAX_PATH];
+    PathBesideSelf("layout.txt", path, MAX_PATH);
+    PathBesideSelf("layout.tmp", temporary, MAX_PATH);
+    FILE* out = std::fopen(temporary, "wb");
+    if (!out) return;
+    RECT units = {0, 0, 4, 8};
+    ::MapDialogRect(dialog, &units);
+    HDC screen = ::GetDC(nullptr);
+    std::fprintf(out, "dialog\t%ld\t%ld\t%d\n", units.right, units.bottom, ::GetDeviceCaps(screen, LOGPIXELSY));
+    ::ReleaseDC(nullptr, screen);
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char name[64] = {}, text[256] = {};
+        ::GetClassNameA(child, name, sizeof name);
+        ::GetWindowTextA(child, text, sizeof text);
+        const LONG style = ::GetWindowLongA(child, GWL_STYLE);
+        RECT window, client;
+        ::GetWindowRect(child, &window);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&window), 2);
+        ::GetClientRect(child, &client);
+        SIZE label = {0, 0};
+        if (text[0]) {
+            HDC dc = ::GetDC(child);
+            HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(child, WM_GETFONT, 0, 0)));
+            const bool wraps = ::lstrcmpiA(name, "Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+            RECT box = {0, 0, wraps ? client.right : 0, 0};
+            ::DrawTextA(dc, text, -1, &box, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+            label.cx = box.right;
+            label.cy = box.bottom;
+            ::SelectObject(dc, old);
+            ::ReleaseDC(child, dc);
+        }
+        BITMAP picture = {};
+        if (::lstrcmpiA(name, "Static") == 0 && (style & SS_TYPEMASK) == SS_BITMAP)
+            ::GetObjectA(reinterpret_cast<HGDIOBJ>(::SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                         sizeof picture, &picture);
+        std::fprintf(out, "%s\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%s\n", name, style,
+                     window.left, window.top, window.right, window.bottom, client.right, client.bottom, label.cx,
+                     label.cy, picture.bmWidth, picture.bmHeight, text);
+    }
+    std::fclose(out);
+    ::MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
+}
+
 }  // namespace
 
-// WH_GETMESSAGE hook: acts on the registered message "MHT_DescribeSystemMenu" posted to a window.
+// WH_GETMESSAGE hook: acts on the registered messages "MHT_DescribeSystemMenu" and
+// "MHT_DescribeLayout" posted to a window.
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeGetMessage(int code, WPARAM wParam, LPARAM lParam) {
-    static const UINT describe = ::RegisterWindowMessageA("MHT_DescribeSystemMenu");
+    static const UINT describeMenu = ::RegisterWindowMessageA("MHT_DescribeSystemMenu");
+    static const UINT describeLayout = ::RegisterWindowMessageA("MHT_DescribeLayout");
     const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == describe) DescribeSystemMenu(msg->hwnd);
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        if (msg->message == describeMenu) DescribeSystemMenu(msg->hwnd);
+        if (msg->message == describeLayout) DescribeLayout(msg->hwnd);
+    }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
