@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
     std::printf("\nstart-up to a visible main window, %d alternating rounds\n", rounds);
     std::printf("  floor (bare dialog, same template): median %.1f ms\n", Median(floorMs));
     std::printf("  MH Toolkit:                         median %.1f ms\n", Median(toolkitMs));
-    std::printf("  median ratio toolkit/floor:         %.3f (target 1.15: %s)\n", ratio,
-                ratio <= 1.15 ? "met" : "NOT met");
+    std::printf("  median ratio toolkit/floor:         %.3f (target 1.05: %s)\n", ratio,
+                ratio <= 1.05 ? "met" : "NOT met");
     return 0;
 }

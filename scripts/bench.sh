@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Start-up benchmark: builds the 64-bit tree and times the toolkit against a bare dialog on the
-# same template under Wine (bench/startup_bench.cpp), printing every round and the medians.
+# Start-up benchmark: times the toolkit against a bare dialog on the same template under Wine
+# (bench/startup_bench.cpp), on the shipped 32-bit build (where this machine runs 32-bit code) and
+# on the 64-bit build, printing every round, the medians and the shipped program's size.
 #   scripts/bench.sh [rounds]        (default 15, at least 10)
 # Runs in the Wine session of `dev-session.sh start` when one is up for $BUILD_DIR, otherwise in
 # a session of its own that it ends again.
@@ -8,6 +9,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 install_packages
+build_tree win32
 build_tree win64
 
 if [ -f "$BUILD_DIR/session.env" ]; then
@@ -18,5 +20,19 @@ else
     start_keepalive "$BUILD_DIR/win64/tests/win/keepalive.exe"
 fi
 
-log "start-up benchmark (load average: $(cut -d' ' -f1-3 /proc/loadavg))"
-"$WINE" "$BUILD_DIR/win64/bench/startup_bench.exe" "$@" </dev/null
+summary=()
+bench() {  # tree, loader
+    log "start-up benchmark, $1 (load average: $(cut -d' ' -f1-3 /proc/loadavg))"
+    "$2" "$BUILD_DIR/$1/bench/startup_bench.exe" "${@:3}" </dev/null | tee "$BUILD_DIR/bench-$1.txt"
+    summary+=("$1: $(grep 'median ratio' "$BUILD_DIR/bench-$1.txt" | sed 's/^ *//')")
+}
+if runs_32bit_code; then
+    bench win32 "$WINE32" "$@"
+else
+    summary+=("win32: not run: this kernel refuses 32-bit code; $PROBE32_SAW")
+fi
+bench win64 "$WINE" "$@"
+
+echo
+echo "shipped program: $BUILD_DIR/win32/app/MHToolkit.exe, $(stat -c %s "$BUILD_DIR/win32/app/MHToolkit.exe") bytes"
+printf '%s\n' "${summary[@]}"
