@@ -40,7 +40,7 @@ run_ctest win64 "$@"
 if runs_32bit_code; then
     run_ctest win32 "$@"
 else
-    echo "win32: the 32-bit program was not run: this kernel refuses 32-bit code (IA-32 emulation off?); $PROBE32_SAW"
+    echo "win32: the 32-bit program was not run: this machine does not run 32-bit code ($PROBE32_SAW; a kernel with IA-32 emulation off refuses it)"
     run_ctest win32/app "$@"  # the file checks of the shipped program
 fi
 stop_wine_session
