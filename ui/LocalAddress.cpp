@@ -7,21 +7,44 @@
 
 namespace {
 
+// Windows Sockets, loaded by the first look-up (on its thread) rather than at start-up.
+struct Sockets {
+    int(WSAAPI* startup)(WORD, LPWSADATA);
+    int(WSAAPI* cleanup)();
+    int(WSAAPI* hostName)(char*, int);
+    hostent*(WSAAPI* hostByName)(const char*);
+    char*(WSAAPI* dotted)(in_addr);
+};
+
+template <typename F>
+bool Bind(HMODULE module, const char* name, F& function) {
+    function = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    return function != nullptr;
+}
+
+bool LoadSockets(Sockets& s) {
+    HMODULE module = ::LoadLibraryA("ws2_32.dll");
+    return module && Bind(module, "WSAStartup", s.startup) && Bind(module, "WSACleanup", s.cleanup) &&
+           Bind(module, "gethostname", s.hostName) && Bind(module, "gethostbyname", s.hostByName) &&
+           Bind(module, "inet_ntoa", s.dotted);
+}
+
 // Dotted address into `text` (at least 16 characters), or an empty text.
 void LookUp(char* text) {
     text[0] = '\0';
+    Sockets sockets;
     WSADATA wsaData;
-    if (::WSAStartup(0x0002, &wsaData) != 0) return;
+    if (!LoadSockets(sockets) || sockets.startup(0x0002, &wsaData) != 0) return;
     char hostName[256] = {};
-    if (::gethostname(hostName, 255) == 0) {
-        if (const hostent* host = ::gethostbyname(hostName)) {
+    if (sockets.hostName(hostName, 255) == 0) {
+        if (const hostent* host = sockets.hostByName(hostName)) {
             if (host->h_addr_list && host->h_addr_list[0]) {
-                const char* dotted = ::inet_ntoa(*reinterpret_cast<const in_addr*>(host->h_addr_list[0]));
+                const char* dotted = sockets.dotted(*reinterpret_cast<const in_addr*>(host->h_addr_list[0]));
                 if (dotted && std::strlen(dotted) < 16) std::strcpy(text, dotted);
             }
         }
     }
-    ::WSACleanup();
+    sockets.cleanup();
 }
 
 HANDLE g_lookup = nullptr;

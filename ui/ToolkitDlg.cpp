@@ -66,12 +66,11 @@ BOOL CToolkitDlg::OnInitDialog() {
     m_bOVInstalled = m_bBMInstalled = m_bMHInstalled = TRUE;
     m_strServerAddress = ReadSetting(kHostAddressValue);
     m_strPort = ReadSetting(kJoinPortValue);
-    UpdateData(FALSE);
-    FollowInstallationPath();
     // The first look-up ran while the window was being made (see CToolkitApp::InitInstance).
     m_strLocalIP = TakeLocalIPLookup();
-    m_pictures.Fit(m_hWnd, IDD_TOOLKIT_DIALOG);
     UpdateData(FALSE);
+    FollowInstallationPath();
+    m_pictures.Fit(m_hWnd, IDD_TOOLKIT_DIALOG);
     return TRUE;
 }
 
