@@ -15,6 +15,13 @@
 #include <new>
 #include <string>
 
+// Without exceptions (MHT_EXCEPTIONS=OFF) a failure ends the program, as an uncaught throw would.
+#if __cpp_exceptions
+#define MHT_FAIL(error) throw error
+#else
+#define MHT_FAIL(error) ((void)sizeof((error)), std::abort())
+#endif
+
 namespace {
 
 class RuntimeError : public std::exception {
@@ -33,14 +40,24 @@ void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
 namespace std {
-void __throw_bad_alloc() { throw std::bad_alloc(); }
-void __throw_bad_array_new_length() { throw std::bad_alloc(); }
-void __throw_logic_error(const char* what) { throw RuntimeError(what); }
-void __throw_length_error(const char* what) { throw RuntimeError(what); }
-void __throw_out_of_range(const char* what) { throw RuntimeError(what); }
-void __throw_out_of_range_fmt(const char* what, ...) { throw RuntimeError(what); }
-void __throw_invalid_argument(const char* what) { throw RuntimeError(what); }
+void __throw_bad_alloc() { MHT_FAIL(std::bad_alloc()); }
+void __throw_bad_array_new_length() { MHT_FAIL(std::bad_alloc()); }
+void __throw_logic_error(const char* what) { MHT_FAIL(RuntimeError(what)); }
+void __throw_length_error(const char* what) { MHT_FAIL(RuntimeError(what)); }
+void __throw_out_of_range(const char* what) { MHT_FAIL(RuntimeError(what)); }
+void __throw_out_of_range_fmt(const char* what, ...) { MHT_FAIL(RuntimeError(what)); }
+void __throw_invalid_argument(const char* what) { MHT_FAIL(RuntimeError(what)); }
 }  // namespace std
+
+#if !__cpp_exceptions
+// The library's operator new throws, which would bring the exception runtime back (35 KB).
+void* operator new(std::size_t size) {
+    if (void* memory = std::malloc(size ? size : 1)) return memory;
+    std::abort();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+#endif
 
 namespace std {
 namespace __cxx11 {
