@@ -4,16 +4,14 @@
 #include "ToolkitDlg.h"
 
 #include "AboutDlg.h"
+#include "SystemServices.h"
 #include "launch.h"
 #include "resource.h"
 #include "toolkit_dlg_ids.h"
-#include "win32_registry.h"
 
-const SettingsStore& SystemSettings() {
-    static Win32Registry registry;
-    static SettingsStore store(registry);
-    return store;
-}
+namespace {
+const char kBrightmoorRefusal[] = "Address Book is for OV and MH Only!";
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CToolkitDlg, CDialog)
     ON_WM_SYSCOMMAND()
@@ -135,6 +133,16 @@ void CToolkitDlg::SelectGame(GameTarget target) {
     m_strPort = ReadSetting(kJoinPortValue);
     UpdateData(FALSE);
     if (!IsInstalled(target)) MessageBox(InfoOf(target).notInstalledMessage);
+}
+
+void CToolkitDlg::OnAddressBook() {
+    if (m_nBMRadio == 0) {
+        MessageBox(kBrightmoorRefusal);
+        return;
+    }
+    m_dlgAddressBook.m_family = m_nOVRadio == 0 ? GameFamily::Orvanta : GameFamily::Mireholt;
+    m_dlgAddressBook.m_pStore = &SystemSettings();
+    m_dlgAddressBook.DoModal();
 }
 
 void CToolkitDlg::FollowInstallationPath() {

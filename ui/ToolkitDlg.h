@@ -9,13 +9,6 @@
 #include "dialog.h"
 #include "game_selection.h"
 
-// The settings store over the system registry that every window of the program uses.
-const SettingsStore& SystemSettings();
-
-struct LaunchPlan;
-// Shows the plan's message on the dialog, or starts its command line without waiting for it.
-void CarryOut(CDialog& dialog, const LaunchPlan& plan);
-
 class CToolkitDlg : public CDialog, public GameSelection {
 public:
     explicit CToolkitDlg(CDialog* pParent = nullptr);

@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "launch.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -336,6 +338,12 @@ std::string Toolkit::TakeMessage() {
     return box.text;
 }
 
+bool Toolkit::NoMessageWindow() {
+    for (HWND hWnd : AllDialogs(Pid()))
+        if (::GetDlgItem(hWnd, kTextId)) return false;
+    return true;
+}
+
 bool Toolkit::NoMessageBox() {
     for (HWND hWnd : Dialogs(Pid()))
         if (IsMessageBox(hWnd)) return false;
@@ -560,6 +568,40 @@ ForeignWindow::ForeignWindow(const std::string& title) {
 
 ForeignWindow::~ForeignWindow() {
     if (hWnd_) ::DestroyWindow(hWnd_);
+}
+
+// --- Shared by the tests ------------------------------------------------------------------------
+
+DWORD TypeOf(GameFamily family, const std::string& name) {
+    auto value = GetValue(family, name);
+    return value ? value->type : REG_NONE;
+}
+
+LRESULT Query(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+void RoundTrip(HWND window) { Query(window, WM_NULL); }
+
+HWND Item(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
+
+void Choose(Toolkit& app, int radioId) {
+    Click(app.Item(radioId));
+    WaitFor([&] { return IsChecked(app.Item(radioId)); });
+    RoundTrip(app.Main());
+}
+
+void Sandbox::SeedServer(GameFamily family, const std::string& address, const std::string& port) {
+    InstallGame(family);
+    SetString(family, kHostAddressValue, address);
+    SetString(family, kJoinPortValue, port);
+}
+
+void Sandbox::SeedBothFamilies() {
+    SeedServer(GameFamily::Mireholt, "192.0.2.7", "2346");
+    SeedServer(GameFamily::Orvanta, "198.51.100.1", "1111");
 }
 
 }  // namespace harness

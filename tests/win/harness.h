@@ -30,6 +30,8 @@ void DeleteValue(GameFamily family, const std::string& name);
 std::optional<RegValue> GetValue(GameFamily family, const std::string& name);
 // The value's text, or "<missing>".
 std::string GetText(GameFamily family, const std::string& name);
+// The value's type, or REG_NONE when it is missing.
+DWORD TypeOf(GameFamily family, const std::string& name);
 int ValueCount(GameFamily family);
 
 // --- Files ----------------------------------------------------------------------------------------
@@ -53,10 +55,18 @@ std::vector<Started> WaitStarted(size_t count);
 // --- Windows --------------------------------------------------------------------------------------
 
 bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs = 10000);
+// Sends a message to a window of the program (with a deadline) and returns its result.
+LRESULT Query(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+// Returns once the window's thread is back in a message loop: a handler that was running has returned.
+void RoundTrip(HWND window);
+HWND Item(HWND dialog, int id);
 std::string Text(HWND hWnd);
 std::string ClassName(HWND hWnd);
 // Posts a click; a click that opens a modal window must not be sent.
 void Click(HWND control);
+class Toolkit;
+// Clicks a game radio and returns once its handler has run.
+void Choose(Toolkit& app, int radioId);
 void SetText(HWND control, const std::string& text);
 bool IsChecked(HWND button);
 // Moves the focus as the dialog manager does, to the next tab stop or to a given control.
@@ -105,6 +115,8 @@ public:
     std::string TakeMessage();
     // True when no message box of the process is showing.
     bool NoMessageBox();
+    // True when no message box of the process exists, shown or not yet shown.
+    bool NoMessageWindow();
     // Waits for the process to end; returns its exit code, or nullopt on timeout.
     std::optional<DWORD> WaitExit(DWORD timeoutMs = 10000);
 
@@ -123,6 +135,11 @@ struct Sandbox {
     std::string root, work, orvantaDir, mireholtDir;
     // Creates the family's key with InstallationPath pointing at its installation folder.
     void InstallGame(GameFamily family);
+    // Installs the family and stores a manual server: host address and join port.
+    void SeedServer(GameFamily family, const std::string& address, const std::string& port);
+    // Both families installed, each with a server of its own (Mireholt 192.0.2.7:2346, Orvanta
+    // 198.51.100.1:1111), so that a read from the wrong key shows.
+    void SeedBothFamilies();
 };
 
 // Copies a stand-in (orvanta.exe, orvantaMP.exe, Mireholt.exe) into a folder.

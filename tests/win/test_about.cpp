@@ -66,9 +66,7 @@ BoxShape ShapeOf(HWND box) {
     for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         shape.childClasses.push_back(ClassName(child));
         shape.pictureStyle = ::GetWindowLongA(child, GWL_STYLE);
-        DWORD_PTR image = 0;
-        ::SendMessageTimeoutA(child, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_NORMAL, 5000, &image);
-        shape.hasPicture = image != 0;
+        shape.hasPicture = Query(child, STM_GETIMAGE, IMAGE_BITMAP) != 0;
     }
     return shape;
 }

@@ -25,17 +25,6 @@ void SeedRow(GameFamily family, int row, const std::string& ip, const std::strin
     SetString(family, PortValue(row), port);
 }
 
-DWORD TypeOf(GameFamily family, const std::string& name) {
-    auto value = GetValue(family, name);
-    return value ? value->type : REG_NONE;
-}
-
-// Returns once the program's thread has come back to a message loop.
-void RoundTrip(HWND window) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-}
-
 class AddressBook : public ::testing::Test {
 protected:
     HWND StartToolkit() { return StartToolkitIn(sandbox.work); }
@@ -51,7 +40,6 @@ protected:
         if (book) WaitFocus(book, IDC_BOOK_IP1);
         return book;
     }
-    void Choose(int radioId) { Click(app->Item(radioId)); }
     void CloseBook(HWND book) {
         Click(::GetDlgItem(book, IDOK));
         EXPECT_TRUE(WaitFor([&] { return !::IsWindow(book); }));
@@ -84,7 +72,7 @@ TEST_F(AddressBook, IsRefusedWhileBrightmoorIsChosen) {
     sandbox.InstallGame(GameFamily::Mireholt);
     HWND main = StartToolkit();
     ASSERT_TRUE(main);
-    Choose(IDC_SELECT_BM);
+    Choose(*app, IDC_SELECT_BM);
     Click(app->Item(IDC_ADDRESS_BOOK));
     MessageBoxInfo box = app->WaitMessageBox();
     EXPECT_EQ(box.text, "Address Book is for OV and MH Only!");
@@ -98,7 +86,7 @@ TEST_F(AddressBook, IsRefusedWhileBrightmoorIsChosen) {
     for (HWND hWnd : AllDialogs(app->Pid())) EXPECT_NE(Text(hWnd), "Address Book");
     EXPECT_TRUE(::IsWindowEnabled(main));
 
-    Choose(IDC_SELECT_OV);
+    Choose(*app, IDC_SELECT_OV);
     HWND book = OpenBook();
     ASSERT_TRUE(book);
     EXPECT_EQ(Text(::GetDlgItem(book, IDC_BOOK_TITLE)), "OV Address Book");
@@ -129,7 +117,7 @@ TEST_F(AddressBook, OpensWithTheChosenFamilysEntriesOnly) {
     EXPECT_EQ(Shown(book), mireholt);
     CloseBook(book);
 
-    Choose(IDC_SELECT_OV);
+    Choose(*app, IDC_SELECT_OV);
     book = OpenBook();
     ASSERT_TRUE(book);
     EXPECT_EQ(Text(::GetDlgItem(book, IDC_BOOK_TITLE)), "OV Address Book");
@@ -137,7 +125,7 @@ TEST_F(AddressBook, OpensWithTheChosenFamilysEntriesOnly) {
     CloseBook(book);
 
     // Every opening reloads: nothing of Orvanta's entries is carried back to Mireholt.
-    Choose(IDC_SELECT_MH);
+    Choose(*app, IDC_SELECT_MH);
     book = OpenBook();
     ASSERT_TRUE(book);
     EXPECT_EQ(Text(::GetDlgItem(book, IDC_BOOK_TITLE)), "MH Address Book");
@@ -239,9 +227,7 @@ TEST_F(AddressBook, TypingStopsAt79CharactersWhileALongerStoredEntryIsShownWhole
     HWND book = OpenBook();
     ASSERT_TRUE(book);
     for (int id = IDC_BOOK_IP1; id <= IDC_BOOK_PORT5; ++id) {
-        DWORD_PTR limit = 0;
-        ::SendMessageTimeoutA(::GetDlgItem(book, id), EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, 5000, &limit);
-        EXPECT_EQ(limit, 79u) << id;
+        EXPECT_EQ(Query(Item(book, id), EM_GETLIMITTEXT), 79) << id;
     }
     EXPECT_EQ(Text(::GetDlgItem(book, IDC_BOOK_IP2)), stored);
 
@@ -306,7 +292,7 @@ TEST_F(AddressBook, JoinStartsTheFamilysClientAndMakesTheRowItsManualTarget) {
     EXPECT_EQ(Text(app->Item(IDC_SERVER_ADDRESS)), "192.0.2.1");
     EXPECT_EQ(Text(app->Item(IDC_PORT)), "1111");
 
-    Choose(IDC_SELECT_OV);
+    Choose(*app, IDC_SELECT_OV);
     book = OpenBook();
     ASSERT_TRUE(book);
     Click(::GetDlgItem(book, IDC_BOOK_JOIN5));

@@ -25,14 +25,6 @@ const char kGeneralOptions[] = "General Options";
 
 // --- Driving the windows ---------------------------------------------------------------------------
 
-LRESULT Query(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
-    return static_cast<LRESULT>(result);
-}
-
-HWND Item(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
-
 std::string ItemText(HWND dialog, int id) { return Text(Item(dialog, id)); }
 
 bool Checked(HWND dialog, int id) { return IsChecked(Item(dialog, id)); }
@@ -132,16 +124,7 @@ protected:
         app = std::make_unique<Toolkit>(sandbox.work);
         return app->Main();
     }
-    // Returns once the program's thread is back in a message loop: a handler that was running has
-    // returned.
-    void RoundTrip() { Query(app->Main(), WM_NULL); }
-
-    // Chooses a game whose key exists (no message follows).
-    void Choose(int radioId) {
-        Click(app->Item(radioId));
-        WaitFor([&] { return IsChecked(app->Item(radioId)); });
-        RoundTrip();
-    }
+    void RoundTrip() { harness::RoundTrip(app->Main()); }
 
     HWND Open(const Editor& editor) {
         Click(app->Item(editor.button));
@@ -347,7 +330,7 @@ TEST_F(Editors, PlayerConfigForTheOrvantaFamilyDisablesTheWeaponsAndCarriesTheLa
 
     for (int radio : {IDC_SELECT_OV, IDC_SELECT_BM}) {
         SCOPED_TRACE(radio);
-        Choose(radio);
+        Choose(*app, radio);
         dialog = Open(kPlayerConfigEditor);
         ASSERT_TRUE(dialog);
         EXPECT_TRUE(Enabled(dialog, IDC_PLAYER_NAME));
@@ -505,7 +488,7 @@ TEST_F(Editors, ServerConfigForTheOrvantaFamilyDisablesSevenOptionsAndWritesThem
 
     for (int radio : {IDC_SELECT_OV, IDC_SELECT_BM}) {
         SCOPED_TRACE(radio);
-        Choose(radio);
+        Choose(*app, radio);
         dialog = Open(kServerConfigEditor);
         ASSERT_TRUE(dialog);
         for (int id : kServerMireholtOnly) {
@@ -697,7 +680,7 @@ TEST_F(Editors, GeneralOptionsForTheOrvantaFamilyDisablesThirteenControlsButNotU
     ASSERT_TRUE(Start());
     for (int radio : {IDC_SELECT_OV, IDC_SELECT_BM}) {
         SCOPED_TRACE(radio);
-        Choose(radio);
+        Choose(*app, radio);
         HWND dialog = Open(kGeneralOptionsEditor);
         ASSERT_TRUE(dialog);
         for (const BoolValue& b : kGeneralMireholtOnly) {
@@ -735,7 +718,7 @@ TEST_F(Editors, GeneralOptionsMireholtOnlyValuesCarryIntoTheOrvantaFamily) {
     HWND dialog = Open(kGeneralOptionsEditor);
     ASSERT_TRUE(dialog);
     Cancel(dialog);  // the read-back keeps what the opening showed
-    Choose(IDC_SELECT_OV);
+    Choose(*app, IDC_SELECT_OV);
     dialog = Open(kGeneralOptionsEditor);
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(Checked(dialog, IDC_CHARACTER_SHADOWS));
