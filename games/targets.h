@@ -9,8 +9,6 @@ enum class GameTarget { OV, BM, MH };
 
 struct TargetInfo {
     GameTarget target;
-    const char* radioCaption;
-    int radioId;
     GameFamily family;
     const char* clientPrefix;  // ends in one blank
     const char* serverPrefix;  // ends in one blank
