@@ -24,6 +24,16 @@ const char* KeyPathOf(GameFamily family);
 // radio is on. Every rule compares an index with 0 only.
 GameFamily FamilyOfSelection(int nMHRadio);
 
+// The copies of the main window's OV and BM selection indices that a settings editor is handed
+// before every run.
+struct EditorSelection {
+    int m_nOrvantaRadio = -1;
+    int m_nBrightmoorRadio = -1;
+
+    // Orvanta or Brightmoor is selected.
+    bool OrvantaFamily() const { return m_nBrightmoorRadio == 0 || m_nOrvantaRadio == 0; }
+};
+
 // The target that Join and Create act for: BM, else OV, else MH.
 GameTarget LaunchTargetOfSelection(int nBMRadio, int nOVRadio);
 

@@ -57,7 +57,10 @@ private:
     void SelectGame(GameTarget target);
     // Shows the target's not-installed message when its flag is clear; true when it is installed.
     bool PassInstalledGate(GameTarget target);
-    // Shows the not-installed message of the selected target, if any, before an editor runs.
-    bool PassEditorGate();
+    // Runs a settings editor: shows the not-installed message of the selected target, if any, and
+    // stops; else hands the selection to the editor, loads its values, runs it and saves them on OK.
+    template <class Editor, class Values>
+    void RunEditor(Editor& editor, void (*load)(SettingsAccess&, Values&),
+                   void (*save)(SettingsAccess&, const Values&));
     void FollowInstallationPath();
 };
