@@ -119,6 +119,19 @@ std::string TestDir() {
 
 std::string Join(const std::string& dir, const std::string& name) { return dir + "\\" + name; }
 
+std::string SourceFile(const std::string& relative) {
+    const std::string unixPath = std::string(MH_SOURCE_DIR) + "/" + relative;
+    typedef WCHAR*(CDECL * ToDos)(LPCSTR);
+    FARPROC export_ = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name");
+    if (!export_) return unixPath;
+    WCHAR* dos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(export_))(unixPath.c_str());
+    if (!dos) return unixPath;
+    std::string result;
+    for (const WCHAR* p = dos; *p; ++p) result += static_cast<char>(*p);  // the source paths are ASCII
+    ::HeapFree(::GetProcessHeap(), 0, dos);
+    return result;
+}
+
 void MakeDir(const std::string& path) { ::CreateDirectoryA(path.c_str(), nullptr); }
 
 void RemoveTree(const std::string& path) {
@@ -378,7 +391,7 @@ Sandbox::Sandbox() {
 Sandbox::~Sandbox() { DeleteGameKeys(); }
 
 void Sandbox::InstallGame(GameFamily family) {
-    SetString(family, "InstallationPath", family == GameFamily::Orvanta ? orvantaDir : mireholtDir);
+    SetString(family, kPathValue, family == GameFamily::Orvanta ? orvantaDir : mireholtDir);
 }
 
 void PlaceStandIn(const std::string& exeName, const std::string& dir) { CopyStandIn(exeName, dir); }

@@ -14,6 +14,11 @@ namespace harness {
 
 // --- Registry, 32-bit view under HKEY_LOCAL_MACHINE ---------------------------------------------
 
+// The values of a game's key that the main window follows.
+constexpr char kAddressValue[] = "MultiplayerManualHostAddress";
+constexpr char kPortValue[] = "MultiplayerManualJoinPort";
+constexpr char kPathValue[] = "InstallationPath";
+
 struct RegValue {
     DWORD type = 0;
     std::string data;  // raw bytes
@@ -41,6 +46,8 @@ std::string TestDir();
 std::string Join(const std::string& dir, const std::string& name);
 void MakeDir(const std::string& path);
 void RemoveTree(const std::string& path);
+// A file of the source tree (path relative to its root), as a Windows path.
+std::string SourceFile(const std::string& relative);
 
 // --- Programs started by the toolkit --------------------------------------------------------------
 

@@ -11,9 +11,6 @@ using namespace harness;
 
 namespace {
 
-const char kHost[] = "MultiplayerManualHostAddress";
-const char kPort[] = "MultiplayerManualJoinPort";
-
 const int kIpEdits[] = {IDC_BOOK_IP1, IDC_BOOK_IP2, IDC_BOOK_IP3, IDC_BOOK_IP4, IDC_BOOK_IP5};
 const int kPortEdits[] = {IDC_BOOK_PORT1, IDC_BOOK_PORT2, IDC_BOOK_PORT3, IDC_BOOK_PORT4, IDC_BOOK_PORT5};
 
@@ -162,8 +159,8 @@ TEST_F(AddressBook, TypingThenClickingCloseStoresThatEntryAndNothingElse) {
     sandbox.InstallGame(GameFamily::Mireholt);
     for (int row = 1; row <= 5; ++row)
         SeedRow(GameFamily::Mireholt, row, "192.0.2." + std::to_string(row), "230" + std::to_string(row));
-    SetString(GameFamily::Mireholt, kHost, "192.0.2.200");
-    SetString(GameFamily::Mireholt, kPort, "2346");
+    SetString(GameFamily::Mireholt, kAddressValue, "192.0.2.200");
+    SetString(GameFamily::Mireholt, kPortValue, "2346");
     ASSERT_TRUE(StartToolkit());
     const int values = ValueCount(GameFamily::Mireholt);
     HWND book = OpenBook();
@@ -187,8 +184,8 @@ TEST_F(AddressBook, TypingThenClickingCloseStoresThatEntryAndNothingElse) {
             EXPECT_EQ(TypeOf(GameFamily::Mireholt, PortValue(row)), static_cast<DWORD>(REG_SZ)) << row;
         }
     }
-    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kHost), static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kPort), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kAddressValue), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kPortValue), static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(ValueCount(GameFamily::Mireholt), values);
 }
 
@@ -262,10 +259,10 @@ TEST_F(AddressBook, TypingStopsAt79CharactersWhileALongerStoredEntryIsShownWhole
 TEST_F(AddressBook, JoinStartsTheFamilysClientAndMakesTheRowItsManualTarget) {
     sandbox.InstallGame(GameFamily::Orvanta);
     sandbox.InstallGame(GameFamily::Mireholt);
-    SetString(GameFamily::Mireholt, kHost, "192.0.2.1");
-    SetString(GameFamily::Mireholt, kPort, "1111");
-    SetString(GameFamily::Orvanta, kHost, "198.51.100.1");
-    SetString(GameFamily::Orvanta, kPort, "2222");
+    SetString(GameFamily::Mireholt, kAddressValue, "192.0.2.1");
+    SetString(GameFamily::Mireholt, kPortValue, "1111");
+    SetString(GameFamily::Orvanta, kAddressValue, "198.51.100.1");
+    SetString(GameFamily::Orvanta, kPortValue, "2222");
     SeedRow(GameFamily::Mireholt, 3, "192.0.2.33", "2333");
     SeedRow(GameFamily::Orvanta, 5, "198.51.100.55", "2355");
     HWND main = StartToolkit();
@@ -273,7 +270,7 @@ TEST_F(AddressBook, JoinStartsTheFamilysClientAndMakesTheRowItsManualTarget) {
     ASSERT_EQ(Text(app->Item(IDC_SERVER_ADDRESS)), "192.0.2.1");
     // The book does not look at the installation again: the client is found through the folder the
     // main window chose at start-up.
-    SetString(GameFamily::Mireholt, "InstallationPath", sandbox.orvantaDir);
+    SetString(GameFamily::Mireholt, kPathValue, sandbox.orvantaDir);
 
     HWND book = OpenBook();
     ASSERT_TRUE(book);
@@ -283,11 +280,11 @@ TEST_F(AddressBook, JoinStartsTheFamilysClientAndMakesTheRowItsManualTarget) {
     EXPECT_EQ(started[0].exe, "Mireholt.exe");
     EXPECT_EQ(started[0].commandLine, "Mireholt.exe -client 192.0.2.33 2333");
     EXPECT_EQ(started[0].directory, sandbox.mireholtDir);
-    EXPECT_EQ(GetText(GameFamily::Mireholt, kHost), "192.0.2.33");
-    EXPECT_EQ(GetText(GameFamily::Mireholt, kPort), "2333");
-    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kHost), static_cast<DWORD>(REG_EXPAND_SZ));
-    EXPECT_EQ(GetText(GameFamily::Orvanta, kHost), "198.51.100.1");
-    EXPECT_EQ(GetText(GameFamily::Orvanta, kPort), "2222");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kAddressValue), "192.0.2.33");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kPortValue), "2333");
+    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kAddressValue), static_cast<DWORD>(REG_EXPAND_SZ));
+    EXPECT_EQ(GetText(GameFamily::Orvanta, kAddressValue), "198.51.100.1");
+    EXPECT_EQ(GetText(GameFamily::Orvanta, kPortValue), "2222");
     CloseBook(book);
     EXPECT_EQ(Text(app->Item(IDC_SERVER_ADDRESS)), "192.0.2.1");
     EXPECT_EQ(Text(app->Item(IDC_PORT)), "1111");
@@ -301,9 +298,9 @@ TEST_F(AddressBook, JoinStartsTheFamilysClientAndMakesTheRowItsManualTarget) {
     EXPECT_EQ(started[1].exe, "orvanta.exe");
     EXPECT_EQ(started[1].commandLine, "orvanta.exe -client 198.51.100.55 2355");
     EXPECT_EQ(started[1].directory, sandbox.orvantaDir);
-    EXPECT_EQ(GetText(GameFamily::Orvanta, kHost), "198.51.100.55");
-    EXPECT_EQ(GetText(GameFamily::Orvanta, kPort), "2355");
-    EXPECT_EQ(GetText(GameFamily::Mireholt, kHost), "192.0.2.33");
+    EXPECT_EQ(GetText(GameFamily::Orvanta, kAddressValue), "198.51.100.55");
+    EXPECT_EQ(GetText(GameFamily::Orvanta, kPortValue), "2355");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kAddressValue), "192.0.2.33");
     CloseBook(book);
     EXPECT_EQ(Text(app->Item(IDC_SERVER_ADDRESS)), "198.51.100.1");
     EXPECT_EQ(Text(app->Item(IDC_PORT)), "2222");
@@ -357,15 +354,15 @@ TEST_F(AddressBook, PingTelnetAndTheirMessagesWithTheAddressCheckedFirst) {
     EXPECT_EQ(started[1].commandLine, "telnet.exe 192.0.2.5 23");
     EXPECT_FALSE(AnyMessageBoxWindow());
     // Neither the failed actions nor Ping and Telnet wrote a manual target.
-    EXPECT_FALSE(GetValue(GameFamily::Mireholt, kHost));
-    EXPECT_FALSE(GetValue(GameFamily::Mireholt, kPort));
+    EXPECT_FALSE(GetValue(GameFamily::Mireholt, kAddressValue));
+    EXPECT_FALSE(GetValue(GameFamily::Mireholt, kPortValue));
 
     Click(::GetDlgItem(book, IDC_BOOK_JOIN4));
     started = WaitStarted(3);
     ASSERT_EQ(started.size(), 3u);
     EXPECT_EQ(started[2].commandLine, "Mireholt.exe -client   2346");
-    EXPECT_EQ(GetText(GameFamily::Mireholt, kHost), " ");
-    EXPECT_EQ(GetText(GameFamily::Mireholt, kPort), "2346");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kAddressValue), " ");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kPortValue), "2346");
     CloseBook(book);
 }
 

@@ -12,6 +12,7 @@
 #include "general_options_ids.h"
 #include "harness.h"
 #include "player_config_ids.h"
+#include "rc_lists.h"
 #include "server_config_ids.h"
 #include "toolkit_dlg_ids.h"
 
@@ -730,12 +731,10 @@ TEST_F(Editors, GeneralOptionsMireholtOnlyValuesCarryIntoTheOrvantaFamily) {
 
 // --- Templates -------------------------------------------------------------------------------------
 
-const char* const kPrimaryList[] = {
-    "HK MP5K-PDW", "HK MP5A5",   "HK MP5SD5", "HK MP10A2",     "HK MP10SD", "HK UMP45",    "HK UMP45SD", "Skorpion",
-    "UZI",         "AK-47",      "AK-74",     "M4 Carbine",    "HK G3A3",   "HK G36K",     "Enfield L85A1", "Steyr Aug",
-    "M16",         "M14",        "Barret 82A1", "Dragunov",    "PSG-1",     "Walther WA 2000", "Benelli 12ga.", "Spas-12"};
-const char* const kSecondaryList[] = {"92FS 9mm",      "92FS 9mm-SD",      "HK .40 USP",       "HK .40 USP-SD",
-                                      "HK .45 Mark23", "HK .45 Mark23-SD", ".50 Desert Eagle", "0.357 Desert Eagle"};
+// A combo box's list as its template's .rc writes it, in list order.
+std::vector<std::string> RcList(const char* rcFile, const char* control) {
+    return ListTexts(ReadRcLists(SourceFile(std::string("res/") + rcFile)), control);
+}
 
 TEST_F(Editors, TemplatesHoldTheirControlsInTabOrderWithTheirListsAndCaptions) {
     ASSERT_TRUE(Start());
@@ -743,10 +742,8 @@ TEST_F(Editors, TemplatesHoldTheirControlsInTabOrderWithTheirListsAndCaptions) {
     ASSERT_TRUE(dialog);
     EXPECT_EQ(ControlOrder(dialog), (std::vector<int>{IDOK, IDCANCEL, -1, IDC_PLAYER_NAME, -1, -1, IDC_PRIMARY_WEAPON,
                                                       IDC_SECONDARY_WEAPON}));
-    EXPECT_EQ(ComboItems(Item(dialog, IDC_PRIMARY_WEAPON)),
-              std::vector<std::string>(std::begin(kPrimaryList), std::end(kPrimaryList)));
-    EXPECT_EQ(ComboItems(Item(dialog, IDC_SECONDARY_WEAPON)),
-              std::vector<std::string>(std::begin(kSecondaryList), std::end(kSecondaryList)));
+    EXPECT_EQ(ComboItems(Item(dialog, IDC_PRIMARY_WEAPON)), RcList("player_config_dlg.rc", "IDC_PRIMARY_WEAPON"));
+    EXPECT_EQ(ComboItems(Item(dialog, IDC_SECONDARY_WEAPON)), RcList("player_config_dlg.rc", "IDC_SECONDARY_WEAPON"));
     for (int id : {IDOK, IDCANCEL}) EXPECT_TRUE(::GetWindowLongA(Item(dialog, id), GWL_STYLE) & BS_FLAT) << id;
     // Typing in a weapon box stops at its visible width.
     EXPECT_FALSE(::GetWindowLongA(Item(dialog, IDC_PRIMARY_WEAPON), GWL_STYLE) & CBS_AUTOHSCROLL);

@@ -9,10 +9,6 @@ using namespace harness;
 
 namespace {
 
-const char kAddressValue[] = "MultiplayerManualHostAddress";
-const char kPortValue[] = "MultiplayerManualJoinPort";
-const char kPathValue[] = "InstallationPath";
-
 const char kOrvantaAddress[] = "198.51.100.1";
 const char kOrvantaPort[] = "1111";
 const char kMireholtAddress[] = "192.0.2.7";

@@ -9,9 +9,6 @@ using namespace harness;
 
 namespace {
 
-const char kAddressValue[] = "MultiplayerManualHostAddress";
-const char kPortValue[] = "MultiplayerManualJoinPort";
-
 class Keyboard : public ::testing::Test {
 protected:
     void SeedMireholt(const std::string& port) { sandbox.SeedServer(GameFamily::Mireholt, "192.0.2.7", port); }

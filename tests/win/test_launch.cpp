@@ -8,10 +8,6 @@ using namespace harness;
 
 namespace {
 
-const char kAddressValue[] = "MultiplayerManualHostAddress";
-const char kPortValue[] = "MultiplayerManualJoinPort";
-const char kPathValue[] = "InstallationPath";
-
 struct Target {
     int radio;
     const char* name;

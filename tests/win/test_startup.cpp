@@ -14,9 +14,6 @@ using namespace harness;
 
 namespace {
 
-const char kAddressValue[] = "MultiplayerManualHostAddress";
-const char kPortValue[] = "MultiplayerManualJoinPort";
-
 class StartUp : public ::testing::Test {
 protected:
     std::string AppExe() const { return Join(Join(TestDir(), "app"), "MHToolkit.exe"); }
