@@ -5,6 +5,8 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 WINE="/usr/lib/wine/wine64"
 WINESERVER="/usr/lib/wine/wineserver64"
 export WINESERVER
+# A prefix from the caller's shell (often a game's own) is never used: the scripts choose theirs.
+unset WINEPREFIX
 
 PACKAGES=(cmake make g++ googletest
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
@@ -52,7 +54,8 @@ start_xvfb() {
     rm -f "$displayfile"
 }
 
-# A prefix of the run's own and one persistent wineserver, on a virtual display unless
+# A prefix of the build's own ($BUILD_DIR/wineprefix unless the script chose another, as the demo
+# does), made once and kept, and one persistent wineserver, on a virtual display unless
 # USE_DISPLAY=1 (then on $DISPLAY, with the desktop's window manager).
 start_wine_session() {
     export WINEPREFIX="${WINEPREFIX:-$BUILD_DIR/wineprefix}"
