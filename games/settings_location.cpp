@@ -164,6 +164,31 @@ std::string ReadableValue(const StoredValue& value) {
     return SpacedHex(data);
 }
 
+std::string ShownValue(const std::optional<StoredValue>& value, const std::optional<StoredValue>& other) {
+    if (!value) return "(not present)";
+    const bool text = value->type == kSz || value->type == kExpandSz;
+    if (text && (!other || other->type == value->type)) return ReadableValue(*value);
+    return TypeName(value->type) + ": " + ReadableValue(*value);
+}
+
+std::string ForgetQuestion(GameFamily family, const std::vector<ValueDifference>& differences) {
+    constexpr std::size_t kListed = 15, kShownLength = 60;
+    std::string lines;
+    std::size_t lost = 0;
+    for (const ValueDifference& row : differences) {
+        if (!row.user) continue;
+        if (++lost > kListed) continue;
+        std::string shown = ShownValue(row.user, row.machine);
+        if (shown.size() > kShownLength) shown = shown.substr(0, kShownLength) + "...";
+        lines += "\n    " + row.name + " = " + shown;
+    }
+    std::string question = std::string("Forget your per-user copy of the ") + FamilyToken(family) + " settings?";
+    if (!lost) return question + "\n\nIt holds nothing that differs from the machine values.";
+    question += "\n\nThese values of yours will be lost:" + lines;
+    if (lost > kListed) question += "\n    ... and " + std::to_string(lost - kListed) + " more";
+    return question + "\n\nThe game and this program will then read the machine values.";
+}
+
 bool HasRunAsAdminLayer(const std::string& layers) {
     for (std::string token : Split(layers, ' ')) {
         while (!token.empty() && (token[0] == '~' || token[0] == '$')) token.erase(0, 1);

@@ -43,6 +43,14 @@ std::string TypeName(unsigned long type);
 // and QWORD as decimal with hex, anything else as hex bytes.
 std::string ReadableValue(const StoredValue& value);
 
+// A table cell: "(not present)", a string's text, or the type and a readable form for other types and
+// whenever the other copy holds a different type.
+std::string ShownValue(const std::optional<StoredValue>& value, const std::optional<StoredValue>& other);
+
+// The Yes/No question before the per-user copy is deleted: it names the values of the copy that differ
+// from the machine's (texts longer than 60 characters cut, at most 15 listed).
+std::string ForgetQuestion(GameFamily family, const std::vector<ValueDifference>& differences);
+
 // Compatibility layers: a blank-separated list of tokens such as "~ RUNASADMIN WIN7RTM"; a token may
 // carry a leading "~" or "$".
 bool HasRunAsAdminLayer(const std::string& layers);

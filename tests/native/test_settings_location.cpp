@@ -179,3 +179,35 @@ TEST(WriteMachineValues, WritesOnlyTheListedValuesIntoTheFamilysExistingKey) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ShownValue, TypeShowsForNonStringsAndWhenTheCopiesDisagreeOnIt) {
+    const StoredValue expand{2, std::string("x\0", 2)};
+    EXPECT_EQ(ShownValue(std::nullopt, Sz("a")), "(not present)");
+    EXPECT_EQ(ShownValue(Sz("a"), std::nullopt), "a");
+    EXPECT_EQ(ShownValue(Sz("a"), Sz("b")), "a");
+    EXPECT_EQ(ShownValue(Sz("x"), expand), "REG_SZ: x");
+    EXPECT_EQ(ShownValue(expand, Sz("x")), "REG_EXPAND_SZ: x");
+    EXPECT_EQ(ShownValue(Dword(5), Dword(6)), "REG_DWORD: 5 (0x5)");
+}
+
+TEST(ForgetQuestion, NamesWhatIsLost) {
+    std::vector<ValueDifference> rows = {{"OnlyMachine", Sz("m"), std::nullopt},
+                                         {"Name", Sz("m"), Sz("mine")},
+                                         {"Long", std::nullopt, Sz(std::string(100, 'L'))}};
+    EXPECT_EQ(ForgetQuestion(GameFamily::Mireholt, rows),
+              "Forget your per-user copy of the Mireholt settings?\n\nThese values of yours will be lost:\n"
+              "    Name = mine\n    Long = " + std::string(60, 'L') +
+                  "...\n\nThe game and this program will then read the machine values.");
+    EXPECT_EQ(ForgetQuestion(GameFamily::Orvanta, {rows[0]}),
+              "Forget your per-user copy of the Orvanta settings?\n\nIt holds nothing that differs from the machine "
+              "values.");
+    rows.clear();
+    for (int i = 0; i < 17; ++i) rows.push_back({"V" + std::to_string(i + 10), std::nullopt, Sz("u")});
+    const std::string many = ForgetQuestion(GameFamily::Orvanta, rows);
+    EXPECT_NE(many.find("V24 = u\n    ... and 2 more\n"), std::string::npos);
+    EXPECT_EQ(many.find("V25"), std::string::npos);
+}
+
+}  // namespace
