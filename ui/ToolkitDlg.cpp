@@ -82,6 +82,7 @@ void CToolkitDlg::OnSysCommand(UINT nID, LPARAM) {
     } else if ((nID & 0xFFF0) == IDM_SETTINGS_LOCATION) {
         CSettingsLocationDlg dlgLocation(Family());
         dlgLocation.DoModal();
+        UpdateSettingsLocationItem(m_hWnd, Family());
     } else {
         Default();
     }
