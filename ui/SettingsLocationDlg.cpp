@@ -72,7 +72,9 @@ BOOL CSettingsLocationDlg::OnInitDialog() {
         ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
     Refresh();
-    return TRUE;
+    // The table, rather than the first read-only field, takes the focus.
+    ::SetFocus(list);
+    return FALSE;
 }
 
 void CSettingsLocationDlg::Refresh() {
