@@ -67,6 +67,7 @@ std::string CopyToMachineElevated(HWND owner, GameFamily family, const StoredVal
     ::EnableWindow(owner, FALSE);
     const DWORD code = WaitPumping(info.hProcess);
     ::EnableWindow(owner, TRUE);
+    ::SetActiveWindow(owner);
     ::CloseHandle(info.hProcess);
     if (code == kMachineValuesWritten) return std::string();
     return "The machine values could not all be written (code " + std::to_string(code) + ").";

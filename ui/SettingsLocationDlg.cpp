@@ -60,8 +60,11 @@ CSettingsLocationDlg::CSettingsLocationDlg(GameFamily family, CDialog* pParent)
 
 BOOL CSettingsLocationDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    static const bool listViewRegistered = [] {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+        return ::InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)listViewRegistered;
     HWND list = GetDlgItem(IDC_SL_VALUES);
     ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     for (int i = 0; i < 3; ++i) {
@@ -71,9 +74,7 @@ BOOL CSettingsLocationDlg::OnInitDialog() {
         column.cx = kColumnWidths[i];
         ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
-    Refresh();
-    // The table, rather than the first read-only field, takes the focus.
-    ::SetFocus(list);
+    Refresh();  // gives the table the focus
     return FALSE;
 }
 
@@ -110,6 +111,10 @@ void CSettingsLocationDlg::Refresh() {
     ::SetDlgItemTextA(m_hWnd, IDC_SL_EXPLANATION, m_location.Explanation().c_str());
     EnableDlgItem(IDC_SL_MATCH, m_location.userCopyExists && !ValuesToCopy(m_differences).empty());
     EnableDlgItem(IDC_SL_FORGET, m_location.userCopyExists);
+    // At first, and when the button just used no longer applies, the table takes the focus.
+    HWND focus = ::GetFocus();
+    if (!focus || !::IsWindowEnabled(focus) || ::GetParent(focus) != m_hWnd)
+        ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
 }
 
 void CSettingsLocationDlg::OnSelectRow() {

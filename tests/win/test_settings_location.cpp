@@ -52,6 +52,11 @@ protected:
     Rows Table(HWND dialog) { return ListViewRows(::GetDlgItem(dialog, IDC_SL_VALUES)); }
     std::string Shown(HWND dialog, int id) { return Text(::GetDlgItem(dialog, id)); }
     bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+    // The keyboard still works in the dialog: an enabled control of it has the focus.
+    bool KeyboardReady(HWND dialog) {
+        HWND focus = FocusedControl(dialog);
+        return focus && ::GetParent(focus) == dialog && ::IsWindowEnabled(focus);
+    }
 
     // Mireholt installed, with values of every kind in the machine key and the per-user copy.
     void SeedSplit() {
@@ -85,6 +90,7 @@ TEST_F(SettingsLocationTest, ShowsBothPlacesAndEveryValueThatDiffersWhole) {
     HWND dialog = Open();
     ASSERT_TRUE(dialog);
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), app->Main());
+    EXPECT_EQ(FocusedControl(dialog), ::GetDlgItem(dialog, IDC_SL_VALUES));
     EXPECT_EQ(Shown(dialog, IDC_SL_MACHINE_KEY), "HKEY_LOCAL_MACHINE\\Software\\Tarnwell\\Mireholt (32-bit view)");
     EXPECT_EQ(Shown(dialog, IDC_SL_MACHINE_STATE), "exists");
     EXPECT_EQ(Shown(dialog, IDC_SL_USER_KEY), "HKEY_CURRENT_USER\\" + UserCopyPath(GameFamily::Mireholt));
@@ -224,6 +230,7 @@ TEST_F(SettingsLocationTest, MakeTheMachineValuesMatchStartsAnElevatedCopyOfTheD
     EXPECT_EQ(Table(dialog), (Rows{{"InstallationPath", sandbox.mireholtDir, "(not present)"},
                                    {"OnlyMachine", "kept", "(not present)"}}));
     EXPECT_FALSE(Enabled(dialog, IDC_SL_MATCH));
+    EXPECT_TRUE(KeyboardReady(dialog));
     EXPECT_TRUE(app->NoMessageWindow());
 
     // Wine starts the "runas" verb as a normal start: the program itself, with the option.
@@ -315,6 +322,7 @@ TEST_F(SettingsLocationTest, ForgetAsksNamingWhatIsLostAndDeletesOnlyThatCopy) {
                                    {"Volume", "REG_DWORD: 70 (0x46)", "(not present)"}}));
     EXPECT_FALSE(Enabled(dialog, IDC_SL_FORGET));
     EXPECT_FALSE(Enabled(dialog, IDC_SL_MATCH));
+    EXPECT_TRUE(KeyboardReady(dialog));
     Close(dialog);
 }
 
