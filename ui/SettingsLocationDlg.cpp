@@ -56,15 +56,17 @@ BEGIN_MESSAGE_MAP(CSettingsLocationDlg, CDialog)
 END_MESSAGE_MAP()
 
 CSettingsLocationDlg::CSettingsLocationDlg(GameFamily family, CDialog* pParent)
-    : CDialog(IDD_SETTINGS_LOCATION, pParent), m_family(family) {}
-
-BOOL CSettingsLocationDlg::OnInitDialog() {
-    CDialog::OnInitDialog();
+    : CDialog(IDD_SETTINGS_LOCATION, pParent), m_family(family) {
+    // The template's list view needs its class registered before the dialog is created.
     static const bool listViewRegistered = [] {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
         return ::InitCommonControlsEx(&controls) != FALSE;
     }();
     (void)listViewRegistered;
+}
+
+BOOL CSettingsLocationDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
     HWND list = GetDlgItem(IDC_SL_VALUES);
     ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     for (int i = 0; i < 3; ++i) {
