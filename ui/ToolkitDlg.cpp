@@ -4,9 +4,11 @@
 #include "ToolkitDlg.h"
 
 #include "AboutDlg.h"
+#include "SettingsLocationDlg.h"
 #include "SystemServices.h"
 #include "launch.h"
 #include "resource.h"
+#include "settings_location_ids.h"
 #include "toolkit_dlg_ids.h"
 
 namespace {
@@ -58,6 +60,7 @@ BOOL CToolkitDlg::OnInitDialog() {
             ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about);
         }
     }
+    InsertSettingsLocationItem(m_hWnd);
 
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -69,12 +72,17 @@ BOOL CToolkitDlg::OnInitDialog() {
     UpdateData(FALSE);
     FollowInstallationPath();
     ShowLocalIP();
+    UpdateSettingsLocationItem(m_hWnd, Family());
     return TRUE;
 }
 
 void CToolkitDlg::OnSysCommand(UINT nID, LPARAM) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         OnAbout();
+    } else if ((nID & 0xFFF0) == IDM_SETTINGS_LOCATION) {
+        CSettingsLocationDlg dlgLocation(Family());
+        dlgLocation.DoModal();
+        UpdateSettingsLocationItem(m_hWnd, Family());
     } else {
         Default();
     }
@@ -133,6 +141,7 @@ void CToolkitDlg::SelectGame(GameTarget target) {
     m_strPort = ReadSetting(kJoinPortValue);
     UpdateData(FALSE);
     if (!IsInstalled(target)) MessageBox(InfoOf(target).notInstalledMessage);
+    UpdateSettingsLocationItem(m_hWnd, Family());
 }
 
 void CToolkitDlg::OnAddressBook() {

@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +26,7 @@ struct RegValue {
     DWORD type = 0;
     std::string data;  // raw bytes
     std::string Text() const { return data.substr(0, data.find('\0')); }
+    bool operator==(const RegValue& other) const { return type == other.type && data == other.data; }
 };
 
 void DeleteGameKeys();
@@ -38,6 +42,25 @@ std::string GetText(GameFamily family, const std::string& name);
 // The value's type, or REG_NONE when it is missing.
 DWORD TypeOf(GameFamily family, const std::string& name);
 int ValueCount(GameFamily family);
+
+// --- Where settings live: the per-user copy and the compatibility layers ---------------------------------
+
+using RegValues = std::map<std::string, RegValue>;
+// Every value of a key (names as stored); empty when the key is missing.
+RegValues KeyValues(HKEY root, const std::string& path, REGSAM view);
+RegValues MachineValues(GameFamily family);
+// The per-user copy registry virtualization keeps for the 32-bit view on 64-bit Windows.
+std::string UserCopyPath(GameFamily family);
+void SetUserCopyRaw(GameFamily family, const std::string& name, DWORD type, const std::string& data);
+void SetUserCopyString(GameFamily family, const std::string& name, const std::string& text);
+RegValues UserCopyValues(GameFamily family);
+bool UserCopyExists(GameFamily family);
+void DeleteUserCopies();
+// A compatibility-layers value for an executable (root HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, in
+// the given view).
+void SetLayers(HKEY root, REGSAM view, const std::string& exePath, const std::string& layers);
+// Removes every layers value that names a file below `folder`.
+void DeleteLayersBelow(const std::string& folder);
 
 // --- Files ----------------------------------------------------------------------------------------
 
@@ -109,6 +132,7 @@ public:
     Toolkit& operator=(const Toolkit&) = delete;
 
     DWORD Pid() const { return pi_.dwProcessId; }
+    HANDLE Process() const { return pi_.hProcess; }
     // Waits for the main window to be visible; returns it.
     HWND Main();
     HWND Item(int id) { return ::GetDlgItem(Main(), id); }
@@ -149,6 +173,28 @@ struct Sandbox {
     void SeedBothFamilies();
 };
 
+// Records the command line of every process started, directly or not, by a process after the watch
+// began (the process is put into a job whose notifications tell of each new member).
+class ChildWatch {
+public:
+    explicit ChildWatch(HANDLE process);
+    ~ChildWatch();
+    ChildWatch(const ChildWatch&) = delete;
+    ChildWatch& operator=(const ChildWatch&) = delete;
+    std::vector<std::string> CommandLines();
+
+private:
+    void Run();
+    HANDLE job_ = nullptr, port_ = nullptr;
+    DWORD watched_ = 0;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+// Runs the program with these arguments and waits; its exit code, or nullopt on timeout.
+std::optional<DWORD> RunToolkit(const std::string& arguments);
+
 // Copies a stand-in (orvanta.exe, orvantaMP.exe, Mireholt.exe) into a folder.
 void PlaceStandIn(const std::string& exeName, const std::string& dir);
 
@@ -168,6 +214,8 @@ struct MenuItem {
 };
 // The window's system menu as its own process holds it (read there through a message hook).
 std::vector<MenuItem> SystemMenu(HWND window);
+// The cells of a report-view list, whole, as its own process holds them.
+std::vector<std::vector<std::string>> ListViewRows(HWND list);
 
 enum class BoxIcon { None, Exclamation, Hand, Asterisk, Question };
 // The standard icon a message box shows, recognised by its pixels on the screen.
