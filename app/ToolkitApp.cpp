@@ -2,12 +2,16 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "LocalAddress.h"
+#include "MachineValues.h"
 #include "ToolkitDlg.h"
 
 CToolkitApp theApp;
 
 BOOL CToolkitApp::InitInstance() {
+    if (RunMachineValuesOption(__argc, __argv, &m_nExitCode)) return FALSE;
     // The manifest asks for Common Controls 6 (themed controls).
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
@@ -25,6 +29,6 @@ BOOL CToolkitApp::InitInstance() {
     return FALSE;
 }
 
-int CToolkitApp::ExitInstance() { return 0; }
+int CToolkitApp::ExitInstance() { return m_nExitCode; }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return AfxWinMain(); }

@@ -7,4 +7,6 @@ class CToolkitApp : public CWinApp {
 public:
     BOOL InitInstance() override;
     int ExitInstance() override;
+
+    int m_nExitCode = 0;  // the process's exit code
 };

@@ -15,13 +15,6 @@
 #include <new>
 #include <string>
 
-// Without exceptions (MHT_EXCEPTIONS=OFF) a failure ends the program, as an uncaught throw would.
-#if __cpp_exceptions
-#define MHT_FAIL(error) throw error
-#else
-#define MHT_FAIL(error) ((void)sizeof((error)), std::abort())
-#endif
-
 namespace {
 
 class RuntimeError : public std::exception {
@@ -40,34 +33,35 @@ void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
 
 namespace std {
-void __throw_bad_alloc() { MHT_FAIL(std::bad_alloc()); }
-void __throw_bad_array_new_length() { MHT_FAIL(std::bad_alloc()); }
-void __throw_logic_error(const char* what) { MHT_FAIL(RuntimeError(what)); }
-void __throw_length_error(const char* what) { MHT_FAIL(RuntimeError(what)); }
-void __throw_out_of_range(const char* what) { MHT_FAIL(RuntimeError(what)); }
-void __throw_out_of_range_fmt(const char* what, ...) { MHT_FAIL(RuntimeError(what)); }
-void __throw_invalid_argument(const char* what) { MHT_FAIL(RuntimeError(what)); }
+void __throw_bad_alloc() { throw std::bad_alloc(); }
+void __throw_bad_array_new_length() { throw std::bad_alloc(); }
+void __throw_logic_error(const char* what) { throw RuntimeError(what); }
+void __throw_length_error(const char* what) { throw RuntimeError(what); }
+void __throw_out_of_range(const char* what) { throw RuntimeError(what); }
+void __throw_out_of_range_fmt(const char* what, ...) { throw RuntimeError(what); }
+void __throw_invalid_argument(const char* what) { throw RuntimeError(what); }
 }  // namespace std
 
-#if !__cpp_exceptions
-// The library's operator new throws, which would bring the exception runtime back (35 KB).
-void* operator new(std::size_t size) {
-    if (void* memory = std::malloc(size ? size : 1)) return memory;
-    std::abort();
-}
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-#endif
+
 
 namespace std {
 namespace __cxx11 {
 template basic_string<char>::basic_string(const basic_string&);
 template basic_string<char>::basic_string(basic_string&&);
+template basic_string<char>::basic_string(const basic_string&, size_type, size_type);
 template basic_string<char>& basic_string<char>::append(const basic_string&);
 template basic_string<char>& basic_string<char>::append(const char*);
 template basic_string<char>& basic_string<char>::append(const char*, size_type);
+template basic_string<char>& basic_string<char>::append(size_type, char);
+template basic_string<char>& basic_string<char>::insert(size_type, const char*);
+template basic_string<char>& basic_string<char>::insert(size_type, const basic_string&);
+template void basic_string<char>::pop_back();
+template void basic_string<char>::push_back(char);
 template int basic_string<char>::compare(const basic_string&) const;
 template int basic_string<char>::compare(const char*) const;
+template basic_string<char>::size_type basic_string<char>::find(char, size_type) const noexcept;
+template basic_string<char>& basic_string<char>::replace(size_type, size_type, const char*, size_type);
+template basic_string<char> basic_string<char>::substr(size_type, size_type) const;
 template void basic_string<char>::reserve(size_type);
 template void basic_string<char>::resize(size_type);
 template void basic_string<char>::resize(size_type, char);
@@ -76,6 +70,7 @@ template void basic_string<char>::_M_assign(const basic_string&);
 template void basic_string<char>::_M_construct(size_type, char);
 template char* basic_string<char>::_M_create(size_type&, size_type);
 template bool basic_string<char>::_M_disjunct(const char*) const;
+template void basic_string<char>::_M_erase(size_type, size_type);
 template void basic_string<char>::_M_dispose();
 template void basic_string<char>::_M_mutate(size_type, size_type, const char*, size_type);
 template basic_string<char>& basic_string<char>::_M_replace(size_type, size_type, const char*, size_type);

@@ -2,14 +2,11 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-# The win32 thread model: the C++ runtime's locks (exception unwinder, static locals) use Win32
-# directly instead of winpthread, 32 KB less. Nothing here uses std::thread, which it lacks.
-set(THREAD_MODEL win32)
+set(THREAD_MODEL posix)
 # Each function and datum in a section of its own, so that the linker drops what is not used;
-# static locals are made before any second thread runs; unwind tables only where exceptions
-# pass. No link time stamp, no symbols: the same sources give the same bytes.
-set(CMAKE_CXX_FLAGS_INIT
-    "-ffunction-sections -fdata-sections -fno-threadsafe-statics -fno-asynchronous-unwind-tables")
+# unwind tables only where exceptions pass. No link time stamp, no symbols: the same sources give
+# the same bytes.
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables")
 set(EXTRA_LINKER_FLAGS "-Wl,--gc-sections -s -Wl,--no-insert-timestamp")
 # Wine's 32-bit loader: it needs a kernel that runs 32-bit code.
 set(WINE_LOADER /usr/lib/wine/wine)

@@ -1,4 +1,4 @@
-# Windows, 64-bit: the same sources, built for hosts that run 64-bit code only (see README, "Testing").
+# Windows, 64-bit: the same sources, built for hosts that run 64-bit code only (see README, "Builds").
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)

@@ -32,6 +32,11 @@ int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
 // Runs the application object: InitInstance, then ExitInstance when it returns FALSE.
 int AfxWinMain();
 
+// An exception that no handler caught ends the program: a message box says so (out of memory, or an
+// internal error) and the process ends with this code. Caught in the dialog procedure, so that it
+// never unwinds through the system's frames, and around InitInstance.
+constexpr UINT kFatalErrorExitCode = 3;
+
 // --- Handler tables ----------------------------------------------------------------------------
 
 typedef LRESULT (*AFX_HANDLER)(CDialog* dialog, WPARAM wParam, LPARAM lParam);
@@ -141,6 +146,7 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     void FillFromInitData();
 

@@ -6,7 +6,8 @@
 
 #include "settings_store.h"
 
-struct GeneralOptionsValues {
+// For the Orvanta family the Mireholt-only options are not loaded.
+struct GeneralOptionsValues : EditorSelection {
     int m_bIntroMovieOff = 0;  // stored inverted, under "Movie On" and "PlayIntroMovie"
     int m_bActionMusic = 0;
     int m_bAutoTargetting = 0;
@@ -25,12 +26,6 @@ struct GeneralOptionsValues {
     int m_bWeatherFx = 0;
     std::string m_strVideoResolution;
     int m_bUseMaxSounds = 0;
-    // Copies of the main window's selection indices, set before every run.
-    int m_nOrvantaRadio = -1;
-    int m_nBrightmoorRadio = -1;
-
-    // Orvanta or Brightmoor: the Mireholt-only options are not loaded.
-    bool OrvantaFamily() const { return m_nBrightmoorRadio == 0 || m_nOrvantaRadio == 0; }
 };
 
 // The Mireholt-only options (Use Max Sounds among them) only while Mireholt is selected, otherwise

@@ -6,17 +6,11 @@
 
 #include "settings_store.h"
 
-struct PlayerConfigValues {
-    // Copies of the main window's selection indices, set before every run: 0 exactly when that
-    // target is selected.
-    int m_nOrvantaRadio = -1;
-    int m_nBrightmoorRadio = -1;
+// For the Orvanta family the weapons are shown but cannot be changed.
+struct PlayerConfigValues : EditorSelection {
     std::string m_strPlayerName;
     std::string m_strPrimaryWeapon;    // normally a primary display text
     std::string m_strSecondaryWeapon;  // normally a secondary display text
-
-    // Orvanta or Brightmoor: the weapons are shown but cannot be changed.
-    bool OrvantaFamily() const { return m_nBrightmoorRadio == 0 || m_nOrvantaRadio == 0; }
 };
 
 constexpr int kPlayerNameMaxChars = 30;

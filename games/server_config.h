@@ -6,10 +6,8 @@
 
 #include "settings_store.h"
 
-struct ServerConfigValues {
-    // Copies of the main window's selection indices, set before every run.
-    int m_nBrightmoorRadio = -1;
-    int m_nOrvantaRadio = -1;
+// For the Orvanta family the Mireholt-only options are neither loaded nor changeable.
+struct ServerConfigValues : EditorSelection {
     std::string m_strServerName;
     std::string m_strMotd;
     int m_bUsePassword = 0;
@@ -27,9 +25,6 @@ struct ServerConfigValues {
     int m_bRandomInsertions = 0;
     int m_bUseKitRestrictions = 0;
     int m_bShowEnemyNames = 0;
-
-    // Orvanta or Brightmoor: the Mireholt-only options are neither loaded nor changeable.
-    bool OrvantaFamily() const { return m_nBrightmoorRadio == 0 || m_nOrvantaRadio == 0; }
 };
 
 constexpr int kServerNameMaxChars = 24;

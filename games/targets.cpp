@@ -3,11 +3,11 @@
 namespace {
 
 const TargetInfo kTargets[] = {
-    {GameTarget::OV, "OV", 1027, GameFamily::Orvanta, "orvanta.exe -client ", "orvanta.exe -server ",
+    {GameTarget::OV, GameFamily::Orvanta, "orvanta.exe -client ", "orvanta.exe -server ",
      "Orvanta is not installed!"},
-    {GameTarget::BM, "BM", 1028, GameFamily::Orvanta, "orvantaMP.exe -client ", "orvantaMP.exe -server ",
+    {GameTarget::BM, GameFamily::Orvanta, "orvantaMP.exe -client ", "orvantaMP.exe -server ",
      "Brightmoor is not installed!"},
-    {GameTarget::MH, "MH", 1029, GameFamily::Mireholt, "Mireholt.exe -client ", "Mireholt.exe -server ",
+    {GameTarget::MH, GameFamily::Mireholt, "Mireholt.exe -client ", "Mireholt.exe -server ",
      "Mireholt is not installed!"},
 };
 

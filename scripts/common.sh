@@ -6,12 +6,12 @@ WINE="/usr/lib/wine/wine64"
 WINE32="/usr/lib/wine/wine"
 WINESERVER="/usr/lib/wine/wineserver64"
 export WINESERVER
-# A shell often points Wine at a player's own (game) prefix: nothing of that reaches our Wine.
+# A prefix from the caller's shell (often a game's own) is never used: the scripts choose theirs.
 unset WINEPREFIX WINEARCH WINELOADER WINEDLLPATH
 SESSION_PREFIX=""
 
 PACKAGES=(cmake make g++ googletest zip
-          g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-posix
+          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine64 wine32:i386 fonts-wine xvfb xdotool)
 
 log() { printf '== %s\n' "$*" >&2; }
@@ -59,9 +59,9 @@ start_xvfb() {
     rm -f "$displayfile"
 }
 
-# A prefix of the run's own ($BUILD_DIR/wineprefix, or the folder given) and one persistent
-# wineserver, on a virtual display unless USE_DISPLAY=1 (then on $DISPLAY, with the desktop's
-# window manager).
+# A prefix of the build's own ($BUILD_DIR/wineprefix, or the folder given, as the demo does),
+# made once and kept, and one persistent wineserver, on a virtual display unless USE_DISPLAY=1
+# (then on $DISPLAY, with the desktop's window manager).
 start_wine_session() {
     SESSION_PREFIX="${1:-$BUILD_DIR/wineprefix}"
     export WINEPREFIX="$SESSION_PREFIX"

@@ -1,14 +1,12 @@
 #include "AddressBookDlg.h"
 
-#include "ToolkitDlg.h"
+#include "SystemServices.h"
 #include "address_book.h"
 #include "address_book_ids.h"
 #include "launch.h"
 #include "resource.h"
 
 namespace {
-
-const char kBrightmoorRefusal[] = "Address Book is for OV and MH Only!";
 
 // Row r's fields at index r - 1.
 CString CAddressBookDlg::* const kAddressFields[kAddressBookRows] = {
@@ -22,17 +20,6 @@ const int kEntryEdits[] = {IDC_BOOK_IP1,   IDC_BOOK_IP2,   IDC_BOOK_IP3,   IDC_B
                            IDC_BOOK_PORT3, IDC_BOOK_IP4,   IDC_BOOK_IP5,   IDC_BOOK_PORT4, IDC_BOOK_PORT5};
 
 }  // namespace
-
-// --- Opening from the main window ------------------------------------------------------------------
-
-void CToolkitDlg::OnAddressBook() {
-    if (m_nBMRadio == 0) {
-        MessageBox(kBrightmoorRefusal);
-        return;
-    }
-    m_dlgAddressBook.m_family = m_nOVRadio == 0 ? GameFamily::Orvanta : GameFamily::Mireholt;
-    m_dlgAddressBook.DoModal();
-}
 
 // --- The dialog ------------------------------------------------------------------------------------
 
@@ -97,10 +84,10 @@ BOOL CAddressBookDlg::OnInitDialog() {
     return TRUE;
 }
 
-CString CAddressBookDlg::ReadSetting(const char* name) const { return SystemSettings().Read(m_family, name); }
+CString CAddressBookDlg::ReadSetting(const char* name) const { return m_pStore->Read(m_family, name); }
 
 void CAddressBookDlg::WriteSetting(const char* name, const CString& value) const {
-    SystemSettings().Write(m_family, name, value);
+    m_pStore->Write(m_family, name, value);
 }
 
 CString& CAddressBookDlg::AddressOf(int row) { return this->*kAddressFields[row - 1]; }
@@ -136,7 +123,7 @@ void CAddressBookDlg::OnKillFocusPort5() { StorePort(5); }
 void CAddressBookDlg::JoinRow(int row) {
     // No installed check and no change of folder: the client is found through the current folder,
     // which the main window keeps at the chosen game's installation.
-    CarryOut(*this, JoinSavedServer(SystemSettings(), m_family, AddressOf(row), PortOf(row)));
+    CarryOut(*this, JoinSavedServer(*m_pStore, m_family, AddressOf(row), PortOf(row)));
 }
 
 void CAddressBookDlg::PingRow(int row) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dialog.h"
+#include "settings_store.h"
 #include "targets.h"
 
 class CAddressBookDlg : public CDialog {
@@ -11,6 +12,8 @@ public:
 
     // The family whose key and client the dialog uses; the opener sets it before every opening.
     GameFamily m_family = GameFamily::Mireholt;
+    // The store of the family's key; the opener sets it before every opening.
+    const SettingsStore* m_pStore = nullptr;
     // Entries in the order of their control ids, which is not row order.
     CString m_strIp1;
     CString m_strIp2;

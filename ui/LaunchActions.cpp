@@ -1,18 +1,12 @@
 // Join, Create, Ping and Telnet of the main window.
 #include "ToolkitDlg.h"
+#include "SystemServices.h"
 #include "launch.h"
 
 bool CToolkitDlg::PassInstalledGate(GameTarget target) {
     if (IsInstalled(target)) return true;
     MessageBox(InfoOf(target).notInstalledMessage);
     return false;
-}
-
-void CarryOut(CDialog& dialog, const LaunchPlan& plan) {
-    if (plan.message)
-        dialog.MessageBox(plan.message);
-    else
-        ::WinExec(plan.commandLine.c_str(), SW_SHOWNORMAL);
 }
 
 void CToolkitDlg::OnJoin() {

@@ -7,37 +7,22 @@
 #include "player_config.h"
 #include "server_config.h"
 
-bool CToolkitDlg::PassEditorGate() {
+template <class Editor, class Values>
+void CToolkitDlg::RunEditor(Editor& editor, void (*load)(SettingsAccess&, Values&),
+                            void (*save)(SettingsAccess&, const Values&)) {
     if (const std::optional<GameTarget> failure = EditorGateFailure()) {
         MessageBox(InfoOf(*failure).notInstalledMessage);
-        return false;
+        return;
     }
-    return true;
+    editor.m_nOrvantaRadio = m_nOVRadio;
+    editor.m_nBrightmoorRadio = m_nBMRadio;
+    load(*this, editor);
+    if (editor.DoModal() != IDOK) return;
+    save(*this, editor);
 }
 
-void CToolkitDlg::OnPlayerConfig() {
-    if (!PassEditorGate()) return;
-    m_dlgPlayerConfig.m_nOrvantaRadio = m_nOVRadio;
-    m_dlgPlayerConfig.m_nBrightmoorRadio = m_nBMRadio;
-    LoadPlayerConfig(*this, m_dlgPlayerConfig);
-    if (m_dlgPlayerConfig.DoModal() != IDOK) return;
-    SavePlayerConfig(*this, m_dlgPlayerConfig);
-}
+void CToolkitDlg::OnPlayerConfig() { RunEditor(m_dlgPlayerConfig, LoadPlayerConfig, SavePlayerConfig); }
 
-void CToolkitDlg::OnServerConfig() {
-    if (!PassEditorGate()) return;
-    m_dlgServerConfig.m_nBrightmoorRadio = m_nBMRadio;
-    m_dlgServerConfig.m_nOrvantaRadio = m_nOVRadio;
-    LoadServerConfig(*this, m_dlgServerConfig);
-    if (m_dlgServerConfig.DoModal() != IDOK) return;
-    SaveServerConfig(*this, m_dlgServerConfig);
-}
+void CToolkitDlg::OnServerConfig() { RunEditor(m_dlgServerConfig, LoadServerConfig, SaveServerConfig); }
 
-void CToolkitDlg::OnGeneralOptions() {
-    if (!PassEditorGate()) return;
-    m_dlgGeneralOptions.m_nOrvantaRadio = m_nOVRadio;
-    m_dlgGeneralOptions.m_nBrightmoorRadio = m_nBMRadio;
-    LoadGeneralOptions(*this, m_dlgGeneralOptions);
-    if (m_dlgGeneralOptions.DoModal() != IDOK) return;
-    SaveGeneralOptions(*this, m_dlgGeneralOptions);
-}
+void CToolkitDlg::OnGeneralOptions() { RunEditor(m_dlgGeneralOptions, LoadGeneralOptions, SaveGeneralOptions); }

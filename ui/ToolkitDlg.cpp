@@ -2,16 +2,16 @@
 
 #include "AboutDlg.h"
 #include "LocalAddress.h"
+#include "SettingsLocationDlg.h"
+#include "SystemServices.h"
 #include "launch.h"
 #include "resource.h"
+#include "settings_location_ids.h"
 #include "toolkit_dlg_ids.h"
-#include "win32_registry.h"
 
-const SettingsStore& SystemSettings() {
-    static Win32Registry registry;
-    static SettingsStore store(registry);
-    return store;
-}
+namespace {
+const char kBrightmoorRefusal[] = "Address Book is for OV and MH Only!";
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CToolkitDlg, CDialog)
     ON_WM_SYSCOMMAND()
@@ -58,6 +58,7 @@ BOOL CToolkitDlg::OnInitDialog() {
             ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about);
         }
     }
+    InsertSettingsLocationItem(m_hWnd);
 
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -71,12 +72,17 @@ BOOL CToolkitDlg::OnInitDialog() {
     UpdateData(FALSE);
     FollowInstallationPath();
     m_pictures.Fit(m_hWnd, IDD_TOOLKIT_DIALOG);
+    UpdateSettingsLocationItem(m_hWnd, Family());
     return TRUE;
 }
 
 void CToolkitDlg::OnSysCommand(UINT nID, LPARAM) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         OnAbout();
+    } else if ((nID & 0xFFF0) == IDM_SETTINGS_LOCATION) {
+        CSettingsLocationDlg dlgLocation(Family());
+        dlgLocation.DoModal();
+        UpdateSettingsLocationItem(m_hWnd, Family());
     } else {
         Default();
     }
@@ -123,6 +129,17 @@ void CToolkitDlg::SelectGame(GameTarget target) {
     m_strPort = ReadSetting(kJoinPortValue);
     UpdateData(FALSE);
     if (!IsInstalled(target)) MessageBox(InfoOf(target).notInstalledMessage);
+    UpdateSettingsLocationItem(m_hWnd, Family());
+}
+
+void CToolkitDlg::OnAddressBook() {
+    if (m_nBMRadio == 0) {
+        MessageBox(kBrightmoorRefusal);
+        return;
+    }
+    m_dlgAddressBook.m_family = m_nOVRadio == 0 ? GameFamily::Orvanta : GameFamily::Mireholt;
+    m_dlgAddressBook.m_pStore = &SystemSettings();
+    m_dlgAddressBook.DoModal();
 }
 
 void CToolkitDlg::FollowInstallationPath() {

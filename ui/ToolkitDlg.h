@@ -10,13 +10,6 @@
 #include "game_selection.h"
 #include "pictures.h"
 
-// The settings store over the system registry that every window of the program uses.
-const SettingsStore& SystemSettings();
-
-struct LaunchPlan;
-// Shows the plan's message on the dialog, or starts its command line without waiting for it.
-void CarryOut(CDialog& dialog, const LaunchPlan& plan);
-
 class CToolkitDlg : public CDialog, public GameSelection {
 public:
     explicit CToolkitDlg(CDialog* pParent = nullptr);
@@ -66,7 +59,10 @@ private:
     void SelectGame(GameTarget target);
     // Shows the target's not-installed message when its flag is clear; true when it is installed.
     bool PassInstalledGate(GameTarget target);
-    // Shows the not-installed message of the selected target, if any, before an editor runs.
-    bool PassEditorGate();
+    // Runs a settings editor: shows the not-installed message of the selected target, if any, and
+    // stops; else hands the selection to the editor, loads its values, runs it and saves them on OK.
+    template <class Editor, class Values>
+    void RunEditor(Editor& editor, void (*load)(SettingsAccess&, Values&),
+                   void (*save)(SettingsAccess&, const Values&));
     void FollowInstallationPath();
 };

@@ -29,21 +29,18 @@ TEST(Targets, TableHoldsTheKeysExecutablesAndMessages) {
     EXPECT_STREQ(KeyPathOf(GameFamily::Mireholt), kMireholtKey);
 
     const TargetInfo& ov = InfoOf(GameTarget::OV);
-    EXPECT_EQ(ov.radioId, 1027);
     EXPECT_EQ(ov.family, GameFamily::Orvanta);
     EXPECT_STREQ(ov.clientPrefix, "orvanta.exe -client ");
     EXPECT_STREQ(ov.serverPrefix, "orvanta.exe -server ");
     EXPECT_STREQ(ov.notInstalledMessage, "Orvanta is not installed!");
 
     const TargetInfo& bm = InfoOf(GameTarget::BM);
-    EXPECT_EQ(bm.radioId, 1028);
     EXPECT_EQ(bm.family, GameFamily::Orvanta);
     EXPECT_STREQ(bm.clientPrefix, "orvantaMP.exe -client ");
     EXPECT_STREQ(bm.serverPrefix, "orvantaMP.exe -server ");
     EXPECT_STREQ(bm.notInstalledMessage, "Brightmoor is not installed!");
 
     const TargetInfo& mh = InfoOf(GameTarget::MH);
-    EXPECT_EQ(mh.radioId, 1029);
     EXPECT_EQ(mh.family, GameFamily::Mireholt);
     EXPECT_STREQ(mh.clientPrefix, "Mireholt.exe -client ");
     EXPECT_STREQ(mh.serverPrefix, "Mireholt.exe -server ");

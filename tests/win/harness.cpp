@@ -1,6 +1,11 @@
 #include "harness.h"
 
+#include "launch.h"
+
+#include <winternl.h>
+
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -106,6 +111,90 @@ int ValueCount(GameFamily family) {
     return static_cast<int>(count);
 }
 
+// --- Where settings live -----------------------------------------------------------------------------------
+
+RegValues KeyValues(HKEY root, const std::string& path, REGSAM view) {
+    RegValues values;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return values;
+    for (DWORD index = 0;; ++index) {
+        char name[16384];
+        static BYTE data[1 << 16];
+        DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+        if (::RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+        values[std::string(name, nameSize)] = RegValue{type, std::string(reinterpret_cast<char*>(data), dataSize)};
+    }
+    ::RegCloseKey(key);
+    return values;
+}
+
+RegValues MachineValues(GameFamily family) { return KeyValues(HKEY_LOCAL_MACHINE, KeyPathOf(family), kView); }
+
+std::string UserCopyPath(GameFamily family) {
+    return "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\" +
+           std::string(KeyPathOf(family)).substr(std::strlen("Software\\"));
+}
+
+void SetUserCopyRaw(GameFamily family, const std::string& name, DWORD type, const std::string& data) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, UserCopyPath(family).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &key, nullptr) != ERROR_SUCCESS)
+        return;
+    ::RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                     static_cast<DWORD>(data.size()));
+    ::RegCloseKey(key);
+}
+
+void SetUserCopyString(GameFamily family, const std::string& name, const std::string& text) {
+    SetUserCopyRaw(family, name, REG_SZ, text + std::string(1, '\0'));
+}
+
+RegValues UserCopyValues(GameFamily family) { return KeyValues(HKEY_CURRENT_USER, UserCopyPath(family), 0); }
+
+bool UserCopyExists(GameFamily family) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, UserCopyPath(family).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+void DeleteUserCopies() {
+    for (GameFamily family : {GameFamily::Orvanta, GameFamily::Mireholt}) {
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, UserCopyPath(family).c_str());
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, UserCopyPath(family).c_str());
+    }
+}
+
+namespace {
+const char kLayersPath[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+const std::pair<HKEY, REGSAM> kLayersPlaces[] = {
+    {HKEY_CURRENT_USER, 0}, {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}, {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}};
+}  // namespace
+
+void SetLayers(HKEY root, REGSAM view, const std::string& exePath, const std::string& layers) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(root, kLayersPath, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    ::RegSetValueExA(key, exePath.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(layers.c_str()),
+                     static_cast<DWORD>(layers.size() + 1));
+    ::RegCloseKey(key);
+}
+
+void DeleteLayersBelow(const std::string& folder) {
+    const std::string prefix = folder + "\\";
+    for (const auto& place : kLayersPlaces) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(place.first, kLayersPath, 0, KEY_ALL_ACCESS | place.second, &key) != ERROR_SUCCESS)
+            continue;
+        for (const auto& value : KeyValues(place.first, kLayersPath, place.second))
+            if (value.first.size() > prefix.size() && ::_strnicmp(value.first.c_str(), prefix.c_str(), prefix.size()) == 0)
+                ::RegDeleteValueA(key, value.first.c_str());
+        ::RegCloseKey(key);
+    }
+}
+
 // --- Files --------------------------------------------------------------------------------------------
 
 std::string TestDir() {
@@ -116,6 +205,19 @@ std::string TestDir() {
 }
 
 std::string Join(const std::string& dir, const std::string& name) { return dir + "\\" + name; }
+
+std::string SourceFile(const std::string& relative) {
+    const std::string unixPath = std::string(MH_SOURCE_DIR) + "/" + relative;
+    typedef WCHAR*(CDECL * ToDos)(LPCSTR);
+    FARPROC export_ = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name");
+    if (!export_) return unixPath;
+    WCHAR* dos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(export_))(unixPath.c_str());
+    if (!dos) return unixPath;
+    std::string result;
+    for (const WCHAR* p = dos; *p; ++p) result += static_cast<char>(*p);  // the source paths are ASCII
+    ::HeapFree(::GetProcessHeap(), 0, dos);
+    return result;
+}
 
 void MakeDir(const std::string& path) { ::CreateDirectoryA(path.c_str(), nullptr); }
 
@@ -339,6 +441,12 @@ std::string Toolkit::TakeMessage() {
     return box.text;
 }
 
+bool Toolkit::NoMessageWindow() {
+    for (HWND hWnd : AllDialogs(Pid()))
+        if (::GetDlgItem(hWnd, kTextId)) return false;
+    return true;
+}
+
 bool Toolkit::NoMessageBox() {
     for (HWND hWnd : Dialogs(Pid()))
         if (IsMessageBox(hWnd)) return false;
@@ -368,12 +476,115 @@ Sandbox::Sandbox() {
     ::DeleteFileA(LogPath().c_str());
     ::SetEnvironmentVariableA("MHT_STANDIN_LOG", LogPath().c_str());
     DeleteGameKeys();
+    DeleteUserCopies();
 }
 
-Sandbox::~Sandbox() { DeleteGameKeys(); }
+Sandbox::~Sandbox() {
+    DeleteGameKeys();
+    DeleteUserCopies();
+    DeleteLayersBelow(root);
+}
 
 void Sandbox::InstallGame(GameFamily family) {
-    SetString(family, "InstallationPath", family == GameFamily::Orvanta ? orvantaDir : mireholtDir);
+    SetString(family, kPathValue, family == GameFamily::Orvanta ? orvantaDir : mireholtDir);
+}
+
+namespace {
+
+// The command line of a running process, read from its process parameters; empty until the process
+// has set them up, or once it is gone.
+std::string CommandLineOf(HANDLE process) {
+    typedef LONG(NTAPI * Query)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    static const Query query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS parameters{};
+    SIZE_T read = 0;
+    if (!query || query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+        !::ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, &read) || !peb.ProcessParameters ||
+        !::ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, &read) ||
+        !parameters.CommandLine.Buffer || !parameters.CommandLine.Length)
+        return std::string();
+    std::wstring wide(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+    // Until the new process has written them, the parameters may hold zeros.
+    if (!::ReadProcessMemory(process, parameters.CommandLine.Buffer, &wide[0], parameters.CommandLine.Length, &read) ||
+        wide.find(L'\0') != std::wstring::npos)
+        return std::string();
+    std::string text(wide.size() * 3, '\0');
+    text.resize(static_cast<size_t>(::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                                          &text[0], static_cast<int>(text.size()), nullptr, nullptr)));
+    return text;
+}
+
+const ULONG_PTR kStopWatch = 1;
+
+}  // namespace
+
+ChildWatch::ChildWatch(HANDLE process) {
+    job_ = ::CreateJobObjectA(nullptr, nullptr);
+    port_ = ::CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1);
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association{job_, port_};
+    ::SetInformationJobObject(job_, JobObjectAssociateCompletionPortInformation, &association, sizeof association);
+    watched_ = ::GetProcessId(process);
+    ::AssignProcessToJobObject(job_, process);
+    thread_ = std::thread([this] { Run(); });
+}
+
+ChildWatch::~ChildWatch() {
+    ::PostQueuedCompletionStatus(port_, 0, kStopWatch, nullptr);
+    thread_.join();
+    ::CloseHandle(job_);
+    ::CloseHandle(port_);
+}
+
+void ChildWatch::Run() {
+    for (;;) {
+        DWORD message = 0;
+        ULONG_PTR key = 0;
+        LPOVERLAPPED detail = nullptr;
+        if (!::GetQueuedCompletionStatus(port_, &message, &key, &detail, INFINITE) || key == kStopWatch) return;
+        if (message != JOB_OBJECT_MSG_NEW_PROCESS) continue;
+        const DWORD pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(detail));
+        if (pid == watched_) continue;  // joining the job is news too
+        HANDLE child = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, pid);
+        if (!child) continue;
+        // The new process sets up its parameters first thing: look until they are there or it has ended.
+        std::string line;
+        const ULONGLONG deadline = ::GetTickCount64() + 5000;
+        while ((line = CommandLineOf(child)).empty() && ::WaitForSingleObject(child, 0) == WAIT_TIMEOUT &&
+               ::GetTickCount64() < deadline)
+            ::Sleep(0);
+        ::CloseHandle(child);
+        std::lock_guard<std::mutex> lock(mutex_);
+        lines_.push_back(line.empty() ? "<unread>" : line);
+    }
+}
+
+std::vector<std::string> ChildWatch::CommandLines() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lines_;
+}
+
+std::optional<DWORD> RunToolkit(const std::string& arguments) {
+    const std::string exe = Join(Join(TestDir(), "app"), "MHToolkit.exe");
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return std::nullopt;
+    std::optional<DWORD> code;
+    if (::WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0) {
+        DWORD exitCode = 0;
+        ::GetExitCodeProcess(pi.hProcess, &exitCode);
+        code = exitCode;
+    } else {
+        ::TerminateProcess(pi.hProcess, 99);
+    }
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return code;
 }
 
 void PlaceStandIn(const std::string& exeName, const std::string& dir) { CopyStandIn(exeName, dir); }
@@ -440,9 +651,10 @@ bool PressKeys(HWND window, const std::string& keys) {
 
 namespace {
 
-// What probe.dll, hooked into the window's thread, writes beside itself on the registered message.
-std::string AskProbe(HWND window, const char* message, const char* resultName) {
-    const std::string result = Join(TestDir(), resultName);
+// Has the probe, loaded into the window's process by a message hook, answer `message` posted to the
+// window; returns the file it writes beside itself.
+std::string AskProbe(HWND window, const char* message, const char* resultFile) {
+    const std::string result = Join(TestDir(), resultFile);
     ::DeleteFileA(result.c_str());
     HMODULE probe = ::LoadLibraryA(Join(TestDir(), "probe.dll").c_str());
     FARPROC proc = probe ? ::GetProcAddress(probe, "ProbeGetMessage") : nullptr;
@@ -469,7 +681,31 @@ std::vector<std::string> Fields(const std::string& line, size_t count) {
     return fields;
 }
 
+std::string FromHex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
 }  // namespace
+
+std::vector<std::vector<std::string>> ListViewRows(HWND list) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(AskProbe(list, "MHT_DescribeListView", "listview.txt"));
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::vector<std::string> cells;
+        size_t start = 0;
+        for (;;) {
+            const size_t end = line.find('\t', start);
+            cells.push_back(FromHex(line.substr(start, end - start)));
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
 
 std::vector<MenuItem> SystemMenu(HWND window) {
     std::vector<MenuItem> items;
@@ -607,6 +843,40 @@ ForeignWindow::ForeignWindow(const std::string& title) {
 
 ForeignWindow::~ForeignWindow() {
     if (hWnd_) ::DestroyWindow(hWnd_);
+}
+
+// --- Shared by the tests ------------------------------------------------------------------------
+
+DWORD TypeOf(GameFamily family, const std::string& name) {
+    auto value = GetValue(family, name);
+    return value ? value->type : REG_NONE;
+}
+
+LRESULT Query(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+void RoundTrip(HWND window) { Query(window, WM_NULL); }
+
+HWND Item(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
+
+void Choose(Toolkit& app, int radioId) {
+    Click(app.Item(radioId));
+    WaitFor([&] { return IsChecked(app.Item(radioId)); });
+    RoundTrip(app.Main());
+}
+
+void Sandbox::SeedServer(GameFamily family, const std::string& address, const std::string& port) {
+    InstallGame(family);
+    SetString(family, kHostAddressValue, address);
+    SetString(family, kJoinPortValue, port);
+}
+
+void Sandbox::SeedBothFamilies() {
+    SeedServer(GameFamily::Mireholt, "192.0.2.7", "2346");
+    SeedServer(GameFamily::Orvanta, "198.51.100.1", "1111");
 }
 
 }  // namespace harness

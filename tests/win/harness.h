@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,10 +17,16 @@ namespace harness {
 
 // --- Registry, 32-bit view under HKEY_LOCAL_MACHINE ---------------------------------------------
 
+// The values of a game's key that the main window follows.
+constexpr char kAddressValue[] = "MultiplayerManualHostAddress";
+constexpr char kPortValue[] = "MultiplayerManualJoinPort";
+constexpr char kPathValue[] = "InstallationPath";
+
 struct RegValue {
     DWORD type = 0;
     std::string data;  // raw bytes
     std::string Text() const { return data.substr(0, data.find('\0')); }
+    bool operator==(const RegValue& other) const { return type == other.type && data == other.data; }
 };
 
 void DeleteGameKeys();
@@ -30,7 +39,28 @@ void DeleteValue(GameFamily family, const std::string& name);
 std::optional<RegValue> GetValue(GameFamily family, const std::string& name);
 // The value's text, or "<missing>".
 std::string GetText(GameFamily family, const std::string& name);
+// The value's type, or REG_NONE when it is missing.
+DWORD TypeOf(GameFamily family, const std::string& name);
 int ValueCount(GameFamily family);
+
+// --- Where settings live: the per-user copy and the compatibility layers ---------------------------------
+
+using RegValues = std::map<std::string, RegValue>;
+// Every value of a key (names as stored); empty when the key is missing.
+RegValues KeyValues(HKEY root, const std::string& path, REGSAM view);
+RegValues MachineValues(GameFamily family);
+// The per-user copy registry virtualization keeps for the 32-bit view on 64-bit Windows.
+std::string UserCopyPath(GameFamily family);
+void SetUserCopyRaw(GameFamily family, const std::string& name, DWORD type, const std::string& data);
+void SetUserCopyString(GameFamily family, const std::string& name, const std::string& text);
+RegValues UserCopyValues(GameFamily family);
+bool UserCopyExists(GameFamily family);
+void DeleteUserCopies();
+// A compatibility-layers value for an executable (root HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE, in
+// the given view).
+void SetLayers(HKEY root, REGSAM view, const std::string& exePath, const std::string& layers);
+// Removes every layers value that names a file below `folder`.
+void DeleteLayersBelow(const std::string& folder);
 
 // --- Files ----------------------------------------------------------------------------------------
 
@@ -39,6 +69,8 @@ std::string TestDir();
 std::string Join(const std::string& dir, const std::string& name);
 void MakeDir(const std::string& path);
 void RemoveTree(const std::string& path);
+// A file of the source tree (path relative to its root), as a Windows path.
+std::string SourceFile(const std::string& relative);
 
 // --- Programs started by the toolkit --------------------------------------------------------------
 
@@ -53,10 +85,18 @@ std::vector<Started> WaitStarted(size_t count);
 // --- Windows --------------------------------------------------------------------------------------
 
 bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs = 10000);
+// Sends a message to a window of the program (with a deadline) and returns its result.
+LRESULT Query(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+// Returns once the window's thread is back in a message loop: a handler that was running has returned.
+void RoundTrip(HWND window);
+HWND Item(HWND dialog, int id);
 std::string Text(HWND hWnd);
 std::string ClassName(HWND hWnd);
 // Posts a click; a click that opens a modal window must not be sent.
 void Click(HWND control);
+class Toolkit;
+// Clicks a game radio and returns once its handler has run.
+void Choose(Toolkit& app, int radioId);
 void SetText(HWND control, const std::string& text);
 bool IsChecked(HWND button);
 // Moves the focus as the dialog manager does, to the next tab stop or to a given control.
@@ -92,6 +132,7 @@ public:
     Toolkit& operator=(const Toolkit&) = delete;
 
     DWORD Pid() const { return pi_.dwProcessId; }
+    HANDLE Process() const { return pi_.hProcess; }
     // Waits for the main window to be visible; returns it.
     HWND Main();
     HWND Item(int id) { return ::GetDlgItem(Main(), id); }
@@ -105,6 +146,8 @@ public:
     std::string TakeMessage();
     // True when no message box of the process is showing.
     bool NoMessageBox();
+    // True when no message box of the process exists, shown or not yet shown.
+    bool NoMessageWindow();
     // Waits for the process to end; returns its exit code, or nullopt on timeout.
     std::optional<DWORD> WaitExit(DWORD timeoutMs = 10000);
 
@@ -123,7 +166,34 @@ struct Sandbox {
     std::string root, work, orvantaDir, mireholtDir;
     // Creates the family's key with InstallationPath pointing at its installation folder.
     void InstallGame(GameFamily family);
+    // Installs the family and stores a manual server: host address and join port.
+    void SeedServer(GameFamily family, const std::string& address, const std::string& port);
+    // Both families installed, each with a server of its own (Mireholt 192.0.2.7:2346, Orvanta
+    // 198.51.100.1:1111), so that a read from the wrong key shows.
+    void SeedBothFamilies();
 };
+
+// Records the command line of every process started, directly or not, by a process after the watch
+// began (the process is put into a job whose notifications tell of each new member).
+class ChildWatch {
+public:
+    explicit ChildWatch(HANDLE process);
+    ~ChildWatch();
+    ChildWatch(const ChildWatch&) = delete;
+    ChildWatch& operator=(const ChildWatch&) = delete;
+    std::vector<std::string> CommandLines();
+
+private:
+    void Run();
+    HANDLE job_ = nullptr, port_ = nullptr;
+    DWORD watched_ = 0;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+// Runs the program with these arguments and waits; its exit code, or nullopt on timeout.
+std::optional<DWORD> RunToolkit(const std::string& arguments);
 
 // Copies a stand-in (orvanta.exe, orvantaMP.exe, Mireholt.exe) into a folder.
 void PlaceStandIn(const std::string& exeName, const std::string& dir);
@@ -144,6 +214,8 @@ struct MenuItem {
 };
 // The window's system menu as its own process holds it (read there through a message hook).
 std::vector<MenuItem> SystemMenu(HWND window);
+// The cells of a report-view list, whole, as its own process holds them.
+std::vector<std::vector<std::string>> ListViewRows(HWND list);
 
 struct ControlLayout {
     std::string className, text;

@@ -1,6 +1,7 @@
 // Loaded into the program's process by a message hook (harness::SystemMenu): answers from inside
 // what another process cannot read, such as a window's system menu.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -89,16 +90,46 @@ void DescribeLayout(HWND dialog) {
     ::MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
 }
 
+// One line per row of a report-view list, its cells as hex of their whole text, tab-separated.
+void DescribeListView(HWND list) {
+    char path[MAX_PATH], temporary[MAX_PATH];
+    PathBesideSelf("listview.txt", path, MAX_PATH);
+    PathBesideSelf("listview.tmp", temporary, MAX_PATH);
+    FILE* out = std::fopen(temporary, "wb");
+    if (!out) return;
+    static char text[70000];
+    HWND header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    const int rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            text[0] = '\0';
+            ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            if (column) std::fputc('\t', out);
+            for (const char* p = item.pszText; *p; ++p) std::fprintf(out, "%02x", static_cast<unsigned char>(*p));
+        }
+        std::fputc('\n', out);
+    }
+    std::fclose(out);
+    ::MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
+}
+
 }  // namespace
 
-// WH_GETMESSAGE hook: acts on the registered messages "MHT_DescribeSystemMenu" and
-// "MHT_DescribeLayout" posted to a window.
+// WH_GETMESSAGE hook: acts on the registered messages "MHT_DescribeSystemMenu",
+// "MHT_DescribeListView" and "MHT_DescribeLayout" posted to a window.
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeGetMessage(int code, WPARAM wParam, LPARAM lParam) {
     static const UINT describeMenu = ::RegisterWindowMessageA("MHT_DescribeSystemMenu");
+    static const UINT describeList = ::RegisterWindowMessageA("MHT_DescribeListView");
     static const UINT describeLayout = ::RegisterWindowMessageA("MHT_DescribeLayout");
     const MSG* msg = reinterpret_cast<const MSG*>(lParam);
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         if (msg->message == describeMenu) DescribeSystemMenu(msg->hwnd);
+        if (msg->message == describeList) DescribeListView(msg->hwnd);
         if (msg->message == describeLayout) DescribeLayout(msg->hwnd);
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);

@@ -14,8 +14,8 @@ class AboutBox : public ::testing::Test {
 protected:
     void SetUp() override {
         sandbox.InstallGame(GameFamily::Mireholt);
-        SetString(GameFamily::Mireholt, "MultiplayerManualHostAddress", "192.0.2.7");
-        SetString(GameFamily::Mireholt, "MultiplayerManualJoinPort", "2346");
+        SetString(GameFamily::Mireholt, kAddressValue, "192.0.2.7");
+        SetString(GameFamily::Mireholt, kPortValue, "2346");
         app = std::make_unique<Toolkit>(sandbox.work);
         main = app->Main();
         ASSERT_TRUE(main);
@@ -66,9 +66,7 @@ BoxShape ShapeOf(HWND box) {
     for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         shape.childClasses.push_back(ClassName(child));
         shape.pictureStyle = ::GetWindowLongA(child, GWL_STYLE);
-        DWORD_PTR image = 0;
-        ::SendMessageTimeoutA(child, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_NORMAL, 5000, &image);
-        shape.hasPicture = image != 0;
+        shape.hasPicture = Query(child, STM_GETIMAGE, IMAGE_BITMAP) != 0;
     }
     return shape;
 }
@@ -151,7 +149,7 @@ TEST_F(AboutBox, MainWindowContinuesUnchangedAfterTheBoxCloses) {
     EXPECT_FALSE(IsChecked(app->Item(IDC_SELECT_OV)));
     EXPECT_FALSE(IsChecked(app->Item(IDC_SELECT_BM)));
     EXPECT_EQ(ValueCount(GameFamily::Mireholt), values);
-    EXPECT_EQ(GetText(GameFamily::Mireholt, "MultiplayerManualHostAddress"), "192.0.2.7");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kAddressValue), "192.0.2.7");
 
     // And it still acts: Ping takes the typed address.
     Click(app->Item(IDC_PING));

@@ -11,9 +11,6 @@ using namespace harness;
 
 namespace {
 
-const char kHost[] = "MultiplayerManualHostAddress";
-const char kPort[] = "MultiplayerManualJoinPort";
-
 const int kIpEdits[] = {IDC_BOOK_IP1, IDC_BOOK_IP2, IDC_BOOK_IP3, IDC_BOOK_IP4, IDC_BOOK_IP5};
 const int kPortEdits[] = {IDC_BOOK_PORT1, IDC_BOOK_PORT2, IDC_BOOK_PORT3, IDC_BOOK_PORT4, IDC_BOOK_PORT5};
 
@@ -23,17 +20,6 @@ std::string PortValue(int row) { return "z_port" + std::to_string(row); }
 void SeedRow(GameFamily family, int row, const std::string& ip, const std::string& port) {
     SetString(family, IpValue(row), ip);
     SetString(family, PortValue(row), port);
-}
-
-DWORD TypeOf(GameFamily family, const std::string& name) {
-    auto value = GetValue(family, name);
-    return value ? value->type : REG_NONE;
-}
-
-// Returns once the program's thread has come back to a message loop.
-void RoundTrip(HWND window) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
 }
 
 class AddressBook : public ::testing::Test {
@@ -51,7 +37,6 @@ protected:
         if (book) WaitFocus(book, IDC_BOOK_IP1);
         return book;
     }
-    void Choose(int radioId) { Click(app->Item(radioId)); }
     void CloseBook(HWND book) {
         Click(::GetDlgItem(book, IDOK));
         EXPECT_TRUE(WaitFor([&] { return !::IsWindow(book); }));
@@ -84,7 +69,7 @@ TEST_F(AddressBook, IsRefusedWhileBrightmoorIsChosen) {
     sandbox.InstallGame(GameFamily::Mireholt);
     HWND main = StartToolkit();
     ASSERT_TRUE(main);
-    Choose(IDC_SELECT_BM);
+    Choose(*app, IDC_SELECT_BM);
     Click(app->Item(IDC_ADDRESS_BOOK));
     MessageBoxInfo box = app->WaitMessageBox();
     EXPECT_EQ(box.text, "Address Book is for OV and MH Only!");
@@ -98,7 +83,7 @@ TEST_F(AddressBook, IsRefusedWhileBrightmoorIsChosen) {
     for (HWND hWnd : AllDialogs(app->Pid())) EXPECT_NE(Text(hWnd), "Address Book");
     EXPECT_TRUE(::IsWindowEnabled(main));
 
-    Choose(IDC_SELECT_OV);
+    Choose(*app, IDC_SELECT_OV);
     HWND book = OpenBook();
     ASSERT_TRUE(book);
     EXPECT_EQ(Text(::GetDlgItem(book, IDC_BOOK_TITLE)), "OV Address Book");
@@ -129,7 +114,7 @@ TEST_F(AddressBook, OpensWithTheChosenFamilysEntriesOnly) {
     EXPECT_EQ(Shown(book), mireholt);
     CloseBook(book);
 
-    Choose(IDC_SELECT_OV);
+    Choose(*app, IDC_SELECT_OV);
     book = OpenBook();
     ASSERT_TRUE(book);
     EXPECT_EQ(Text(::GetDlgItem(book, IDC_BOOK_TITLE)), "OV Address Book");
@@ -137,7 +122,7 @@ TEST_F(AddressBook, OpensWithTheChosenFamilysEntriesOnly) {
     CloseBook(book);
 
     // Every opening reloads: nothing of Orvanta's entries is carried back to Mireholt.
-    Choose(IDC_SELECT_MH);
+    Choose(*app, IDC_SELECT_MH);
     book = OpenBook();
     ASSERT_TRUE(book);
     EXPECT_EQ(Text(::GetDlgItem(book, IDC_BOOK_TITLE)), "MH Address Book");
@@ -174,8 +159,8 @@ TEST_F(AddressBook, TypingThenClickingCloseStoresThatEntryAndNothingElse) {
     sandbox.InstallGame(GameFamily::Mireholt);
     for (int row = 1; row <= 5; ++row)
         SeedRow(GameFamily::Mireholt, row, "192.0.2." + std::to_string(row), "230" + std::to_string(row));
-    SetString(GameFamily::Mireholt, kHost, "192.0.2.200");
-    SetString(GameFamily::Mireholt, kPort, "2346");
+    SetString(GameFamily::Mireholt, kAddressValue, "192.0.2.200");
+    SetString(GameFamily::Mireholt, kPortValue, "2346");
     ASSERT_TRUE(StartToolkit());
     const int values = ValueCount(GameFamily::Mireholt);
     HWND book = OpenBook();
@@ -199,8 +184,8 @@ TEST_F(AddressBook, TypingThenClickingCloseStoresThatEntryAndNothingElse) {
             EXPECT_EQ(TypeOf(GameFamily::Mireholt, PortValue(row)), static_cast<DWORD>(REG_SZ)) << row;
         }
     }
-    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kHost), static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kPort), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kAddressValue), static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kPortValue), static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(ValueCount(GameFamily::Mireholt), values);
 }
 
@@ -239,9 +224,7 @@ TEST_F(AddressBook, TypingStopsAt79CharactersWhileALongerStoredEntryIsShownWhole
     HWND book = OpenBook();
     ASSERT_TRUE(book);
     for (int id = IDC_BOOK_IP1; id <= IDC_BOOK_PORT5; ++id) {
-        DWORD_PTR limit = 0;
-        ::SendMessageTimeoutA(::GetDlgItem(book, id), EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, 5000, &limit);
-        EXPECT_EQ(limit, 79u) << id;
+        EXPECT_EQ(Query(Item(book, id), EM_GETLIMITTEXT), 79) << id;
     }
     EXPECT_EQ(Text(::GetDlgItem(book, IDC_BOOK_IP2)), stored);
 
@@ -276,10 +259,10 @@ TEST_F(AddressBook, TypingStopsAt79CharactersWhileALongerStoredEntryIsShownWhole
 TEST_F(AddressBook, JoinStartsTheFamilysClientAndMakesTheRowItsManualTarget) {
     sandbox.InstallGame(GameFamily::Orvanta);
     sandbox.InstallGame(GameFamily::Mireholt);
-    SetString(GameFamily::Mireholt, kHost, "192.0.2.1");
-    SetString(GameFamily::Mireholt, kPort, "1111");
-    SetString(GameFamily::Orvanta, kHost, "198.51.100.1");
-    SetString(GameFamily::Orvanta, kPort, "2222");
+    SetString(GameFamily::Mireholt, kAddressValue, "192.0.2.1");
+    SetString(GameFamily::Mireholt, kPortValue, "1111");
+    SetString(GameFamily::Orvanta, kAddressValue, "198.51.100.1");
+    SetString(GameFamily::Orvanta, kPortValue, "2222");
     SeedRow(GameFamily::Mireholt, 3, "192.0.2.33", "2333");
     SeedRow(GameFamily::Orvanta, 5, "198.51.100.55", "2355");
     HWND main = StartToolkit();
@@ -287,7 +270,7 @@ TEST_F(AddressBook, JoinStartsTheFamilysClientAndMakesTheRowItsManualTarget) {
     ASSERT_EQ(Text(app->Item(IDC_SERVER_ADDRESS)), "192.0.2.1");
     // The book does not look at the installation again: the client is found through the folder the
     // main window chose at start-up.
-    SetString(GameFamily::Mireholt, "InstallationPath", sandbox.orvantaDir);
+    SetString(GameFamily::Mireholt, kPathValue, sandbox.orvantaDir);
 
     HWND book = OpenBook();
     ASSERT_TRUE(book);
@@ -297,16 +280,16 @@ TEST_F(AddressBook, JoinStartsTheFamilysClientAndMakesTheRowItsManualTarget) {
     EXPECT_EQ(started[0].exe, "Mireholt.exe");
     EXPECT_EQ(started[0].commandLine, "Mireholt.exe -client 192.0.2.33 2333");
     EXPECT_EQ(started[0].directory, sandbox.mireholtDir);
-    EXPECT_EQ(GetText(GameFamily::Mireholt, kHost), "192.0.2.33");
-    EXPECT_EQ(GetText(GameFamily::Mireholt, kPort), "2333");
-    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kHost), static_cast<DWORD>(REG_EXPAND_SZ));
-    EXPECT_EQ(GetText(GameFamily::Orvanta, kHost), "198.51.100.1");
-    EXPECT_EQ(GetText(GameFamily::Orvanta, kPort), "2222");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kAddressValue), "192.0.2.33");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kPortValue), "2333");
+    EXPECT_EQ(TypeOf(GameFamily::Mireholt, kAddressValue), static_cast<DWORD>(REG_EXPAND_SZ));
+    EXPECT_EQ(GetText(GameFamily::Orvanta, kAddressValue), "198.51.100.1");
+    EXPECT_EQ(GetText(GameFamily::Orvanta, kPortValue), "2222");
     CloseBook(book);
     EXPECT_EQ(Text(app->Item(IDC_SERVER_ADDRESS)), "192.0.2.1");
     EXPECT_EQ(Text(app->Item(IDC_PORT)), "1111");
 
-    Choose(IDC_SELECT_OV);
+    Choose(*app, IDC_SELECT_OV);
     book = OpenBook();
     ASSERT_TRUE(book);
     Click(::GetDlgItem(book, IDC_BOOK_JOIN5));
@@ -315,9 +298,9 @@ TEST_F(AddressBook, JoinStartsTheFamilysClientAndMakesTheRowItsManualTarget) {
     EXPECT_EQ(started[1].exe, "orvanta.exe");
     EXPECT_EQ(started[1].commandLine, "orvanta.exe -client 198.51.100.55 2355");
     EXPECT_EQ(started[1].directory, sandbox.orvantaDir);
-    EXPECT_EQ(GetText(GameFamily::Orvanta, kHost), "198.51.100.55");
-    EXPECT_EQ(GetText(GameFamily::Orvanta, kPort), "2355");
-    EXPECT_EQ(GetText(GameFamily::Mireholt, kHost), "192.0.2.33");
+    EXPECT_EQ(GetText(GameFamily::Orvanta, kAddressValue), "198.51.100.55");
+    EXPECT_EQ(GetText(GameFamily::Orvanta, kPortValue), "2355");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kAddressValue), "192.0.2.33");
     CloseBook(book);
     EXPECT_EQ(Text(app->Item(IDC_SERVER_ADDRESS)), "198.51.100.1");
     EXPECT_EQ(Text(app->Item(IDC_PORT)), "2222");
@@ -371,15 +354,15 @@ TEST_F(AddressBook, PingTelnetAndTheirMessagesWithTheAddressCheckedFirst) {
     EXPECT_EQ(started[1].commandLine, "telnet.exe 192.0.2.5 23");
     EXPECT_FALSE(AnyMessageBoxWindow());
     // Neither the failed actions nor Ping and Telnet wrote a manual target.
-    EXPECT_FALSE(GetValue(GameFamily::Mireholt, kHost));
-    EXPECT_FALSE(GetValue(GameFamily::Mireholt, kPort));
+    EXPECT_FALSE(GetValue(GameFamily::Mireholt, kAddressValue));
+    EXPECT_FALSE(GetValue(GameFamily::Mireholt, kPortValue));
 
     Click(::GetDlgItem(book, IDC_BOOK_JOIN4));
     started = WaitStarted(3);
     ASSERT_EQ(started.size(), 3u);
     EXPECT_EQ(started[2].commandLine, "Mireholt.exe -client   2346");
-    EXPECT_EQ(GetText(GameFamily::Mireholt, kHost), " ");
-    EXPECT_EQ(GetText(GameFamily::Mireholt, kPort), "2346");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kAddressValue), " ");
+    EXPECT_EQ(GetText(GameFamily::Mireholt, kPortValue), "2346");
     CloseBook(book);
 }
 

@@ -12,6 +12,7 @@
 #include "general_options_ids.h"
 #include "harness.h"
 #include "player_config_ids.h"
+#include "rc_lists.h"
 #include "server_config_ids.h"
 #include "toolkit_dlg_ids.h"
 
@@ -24,14 +25,6 @@ const char kServerConfig[] = "Server Config";
 const char kGeneralOptions[] = "General Options";
 
 // --- Driving the windows ---------------------------------------------------------------------------
-
-LRESULT Query(HWND hWnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
-    return static_cast<LRESULT>(result);
-}
-
-HWND Item(HWND dialog, int id) { return ::GetDlgItem(dialog, id); }
 
 std::string ItemText(HWND dialog, int id) { return Text(Item(dialog, id)); }
 
@@ -132,16 +125,7 @@ protected:
         app = std::make_unique<Toolkit>(sandbox.work);
         return app->Main();
     }
-    // Returns once the program's thread is back in a message loop: a handler that was running has
-    // returned.
-    void RoundTrip() { Query(app->Main(), WM_NULL); }
-
-    // Chooses a game whose key exists (no message follows).
-    void Choose(int radioId) {
-        Click(app->Item(radioId));
-        WaitFor([&] { return IsChecked(app->Item(radioId)); });
-        RoundTrip();
-    }
+    void RoundTrip() { harness::RoundTrip(app->Main()); }
 
     HWND Open(const Editor& editor) {
         Click(app->Item(editor.button));
@@ -347,7 +331,7 @@ TEST_F(Editors, PlayerConfigForTheOrvantaFamilyDisablesTheWeaponsAndCarriesTheLa
 
     for (int radio : {IDC_SELECT_OV, IDC_SELECT_BM}) {
         SCOPED_TRACE(radio);
-        Choose(radio);
+        Choose(*app, radio);
         dialog = Open(kPlayerConfigEditor);
         ASSERT_TRUE(dialog);
         EXPECT_TRUE(Enabled(dialog, IDC_PLAYER_NAME));
@@ -505,7 +489,7 @@ TEST_F(Editors, ServerConfigForTheOrvantaFamilyDisablesSevenOptionsAndWritesThem
 
     for (int radio : {IDC_SELECT_OV, IDC_SELECT_BM}) {
         SCOPED_TRACE(radio);
-        Choose(radio);
+        Choose(*app, radio);
         dialog = Open(kServerConfigEditor);
         ASSERT_TRUE(dialog);
         for (int id : kServerMireholtOnly) {
@@ -697,7 +681,7 @@ TEST_F(Editors, GeneralOptionsForTheOrvantaFamilyDisablesThirteenControlsButNotU
     ASSERT_TRUE(Start());
     for (int radio : {IDC_SELECT_OV, IDC_SELECT_BM}) {
         SCOPED_TRACE(radio);
-        Choose(radio);
+        Choose(*app, radio);
         HWND dialog = Open(kGeneralOptionsEditor);
         ASSERT_TRUE(dialog);
         for (const BoolValue& b : kGeneralMireholtOnly) {
@@ -735,7 +719,7 @@ TEST_F(Editors, GeneralOptionsMireholtOnlyValuesCarryIntoTheOrvantaFamily) {
     HWND dialog = Open(kGeneralOptionsEditor);
     ASSERT_TRUE(dialog);
     Cancel(dialog);  // the read-back keeps what the opening showed
-    Choose(IDC_SELECT_OV);
+    Choose(*app, IDC_SELECT_OV);
     dialog = Open(kGeneralOptionsEditor);
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(Checked(dialog, IDC_CHARACTER_SHADOWS));
@@ -747,12 +731,10 @@ TEST_F(Editors, GeneralOptionsMireholtOnlyValuesCarryIntoTheOrvantaFamily) {
 
 // --- Templates -------------------------------------------------------------------------------------
 
-const char* const kPrimaryList[] = {
-    "HK MP5K-PDW", "HK MP5A5",   "HK MP5SD5", "HK MP10A2",     "HK MP10SD", "HK UMP45",    "HK UMP45SD", "Skorpion",
-    "UZI",         "AK-47",      "AK-74",     "M4 Carbine",    "HK G3A3",   "HK G36K",     "Enfield L85A1", "Steyr Aug",
-    "M16",         "M14",        "Barret 82A1", "Dragunov",    "PSG-1",     "Walther WA 2000", "Benelli 12ga.", "Spas-12"};
-const char* const kSecondaryList[] = {"92FS 9mm",      "92FS 9mm-SD",      "HK .40 USP",       "HK .40 USP-SD",
-                                      "HK .45 Mark23", "HK .45 Mark23-SD", ".50 Desert Eagle", "0.357 Desert Eagle"};
+// A combo box's list as its template's .rc writes it, in list order.
+std::vector<std::string> RcList(const char* rcFile, const char* control) {
+    return ListTexts(ReadRcLists(SourceFile(std::string("res/") + rcFile)), control);
+}
 
 TEST_F(Editors, TemplatesHoldTheirControlsInTabOrderWithTheirListsAndCaptions) {
     ASSERT_TRUE(Start());
@@ -760,10 +742,8 @@ TEST_F(Editors, TemplatesHoldTheirControlsInTabOrderWithTheirListsAndCaptions) {
     ASSERT_TRUE(dialog);
     EXPECT_EQ(ControlOrder(dialog), (std::vector<int>{IDOK, IDCANCEL, -1, IDC_PLAYER_NAME, -1, -1, IDC_PRIMARY_WEAPON,
                                                       IDC_SECONDARY_WEAPON}));
-    EXPECT_EQ(ComboItems(Item(dialog, IDC_PRIMARY_WEAPON)),
-              std::vector<std::string>(std::begin(kPrimaryList), std::end(kPrimaryList)));
-    EXPECT_EQ(ComboItems(Item(dialog, IDC_SECONDARY_WEAPON)),
-              std::vector<std::string>(std::begin(kSecondaryList), std::end(kSecondaryList)));
+    EXPECT_EQ(ComboItems(Item(dialog, IDC_PRIMARY_WEAPON)), RcList("player_config_dlg.rc", "IDC_PRIMARY_WEAPON"));
+    EXPECT_EQ(ComboItems(Item(dialog, IDC_SECONDARY_WEAPON)), RcList("player_config_dlg.rc", "IDC_SECONDARY_WEAPON"));
     for (int id : {IDOK, IDCANCEL}) EXPECT_TRUE(::GetWindowLongA(Item(dialog, id), GWL_STYLE) & BS_FLAT) << id;
     // Typing in a weapon box stops at its visible width.
     EXPECT_FALSE(::GetWindowLongA(Item(dialog, IDC_PRIMARY_WEAPON), GWL_STYLE) & CBS_AUTOHSCROLL);

@@ -9,10 +9,6 @@ using namespace harness;
 
 namespace {
 
-const char kAddressValue[] = "MultiplayerManualHostAddress";
-const char kPortValue[] = "MultiplayerManualJoinPort";
-const char kPathValue[] = "InstallationPath";
-
 const char kOrvantaAddress[] = "198.51.100.1";
 const char kOrvantaPort[] = "1111";
 const char kMireholtAddress[] = "192.0.2.7";
@@ -20,15 +16,9 @@ const char kMireholtPort[] = "2346";
 
 class GameChoice : public ::testing::Test {
 protected:
-    void SeedOrvanta() {
-        sandbox.InstallGame(GameFamily::Orvanta);
-        SetString(GameFamily::Orvanta, kAddressValue, kOrvantaAddress);
-        SetString(GameFamily::Orvanta, kPortValue, kOrvantaPort);
-    }
+    void SeedOrvanta() { sandbox.SeedServer(GameFamily::Orvanta, kOrvantaAddress, kOrvantaPort); }
     void SeedMireholt(const std::string& port = kMireholtPort) {
-        sandbox.InstallGame(GameFamily::Mireholt);
-        SetString(GameFamily::Mireholt, kAddressValue, kMireholtAddress);
-        SetString(GameFamily::Mireholt, kPortValue, port);
+        sandbox.SeedServer(GameFamily::Mireholt, kMireholtAddress, port);
     }
 
     Sandbox sandbox;
@@ -44,20 +34,6 @@ std::string RadiosOn(Toolkit& app) {
         on += radio.second;
     }
     return on;
-}
-
-// Clicks a radio whose handler shows no message. A query answered after the click is answered
-// after the whole handler has run.
-void Choose(Toolkit& app, int radioId) {
-    Click(app.Item(radioId));
-    WaitFor([&] { return IsChecked(app.Item(radioId)); });
-}
-
-// True when no message box of the process exists, shown or not yet shown.
-bool NoMessageWindow(Toolkit& app) {
-    for (HWND hWnd : AllDialogs(app.Pid()))
-        if (::GetDlgItem(hWnd, 0xFFFF)) return false;
-    return true;
 }
 
 // Pings a marker address and waits for it: whatever the program did before is over by then.
@@ -107,7 +83,7 @@ TEST_F(GameChoice, EachRadioSelectsItsFamilysKeyAndItsOwnProgram) {
         EXPECT_EQ(started.back().commandLine, std::string(row.exe) + " -client " + row.address + " " + row.port);
         EXPECT_EQ(started.back().directory, row.directory);
     }
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
 }
 
 TEST_F(GameChoice, MissingKeyReportsTheChosenTargetOncePerClick) {
@@ -135,7 +111,7 @@ TEST_F(GameChoice, MissingKeyReportsTheChosenTargetOncePerClick) {
         EXPECT_EQ(Text(app.Item(IDC_PORT)), "");
         app.Dismiss(box);
         PingMarker(app, starts++);
-        EXPECT_TRUE(NoMessageWindow(app));
+        EXPECT_TRUE(app.NoMessageWindow());
     }
 
     // Mireholt stays usable.
@@ -145,7 +121,7 @@ TEST_F(GameChoice, MissingKeyReportsTheChosenTargetOncePerClick) {
     auto started = WaitStarted(++starts);
     ASSERT_EQ(started.size(), starts);
     EXPECT_EQ(started.back().exe, "Mireholt.exe");
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
     EXPECT_FALSE(GameKeyExists(GameFamily::Orvanta));
 }
 
@@ -177,7 +153,7 @@ TEST_F(GameChoice, ClearedFlagStaysClearedAfterTheKeyAppears) {
     auto started = WaitStarted(1);
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0].commandLine, "orvanta.exe -client 198.51.100.1 1111");
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
 }
 
 TEST_F(GameChoice, MissingValuesEmptyTheFieldsSilentlyAndTheFolderStillFollows) {
@@ -194,7 +170,7 @@ TEST_F(GameChoice, MissingValuesEmptyTheFieldsSilentlyAndTheFolderStillFollows) 
 
     PingMarker(app, 0);
     EXPECT_EQ(ReadStarted()[0].directory, sandbox.orvantaDir);
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
     EXPECT_EQ(ValueCount(GameFamily::Orvanta), 1);  // nothing written on switching
 }
 
@@ -246,7 +222,7 @@ TEST_F(GameChoice, StoredPortOverFourCharactersFailsEverySaveAndKeepsTheStartUpS
     EXPECT_TRUE(WaitFor([&] { return GetText(GameFamily::Mireholt, kAddressValue) == "192.0.2.99"; }));
     EXPECT_EQ(GetValue(GameFamily::Mireholt, kPortValue)->type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_EQ(GetText(GameFamily::Mireholt, kPortValue), "234678");
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
     EXPECT_FALSE(GameKeyExists(GameFamily::Orvanta));
 }
 

@@ -9,16 +9,9 @@ using namespace harness;
 
 namespace {
 
-const char kAddressValue[] = "MultiplayerManualHostAddress";
-const char kPortValue[] = "MultiplayerManualJoinPort";
-
 class Keyboard : public ::testing::Test {
 protected:
-    void SeedMireholt(const std::string& port) {
-        sandbox.InstallGame(GameFamily::Mireholt);
-        SetString(GameFamily::Mireholt, kAddressValue, "192.0.2.7");
-        SetString(GameFamily::Mireholt, kPortValue, port);
-    }
+    void SeedMireholt(const std::string& port) { sandbox.SeedServer(GameFamily::Mireholt, "192.0.2.7", port); }
 
     // The stored values are untouched: same text, still the REG_SZ they were seeded as.
     void ExpectStoredUnchanged(const std::string& port) {

@@ -8,10 +8,6 @@ using namespace harness;
 
 namespace {
 
-const char kAddressValue[] = "MultiplayerManualHostAddress";
-const char kPortValue[] = "MultiplayerManualJoinPort";
-const char kPathValue[] = "InstallationPath";
-
 struct Target {
     int radio;
     const char* name;
@@ -26,12 +22,8 @@ class Launch : public ::testing::Test {
 protected:
     // Both games installed, each key holding a stored server of its own.
     void InstallBoth() {
-        sandbox.InstallGame(GameFamily::Orvanta);
-        SetString(GameFamily::Orvanta, kAddressValue, "198.51.100.1");
-        SetString(GameFamily::Orvanta, kPortValue, "1111");
-        sandbox.InstallGame(GameFamily::Mireholt);
-        SetString(GameFamily::Mireholt, kAddressValue, "203.0.113.5");
-        SetString(GameFamily::Mireholt, kPortValue, "2222");
+        sandbox.SeedServer(GameFamily::Orvanta, "198.51.100.1", "1111");
+        sandbox.SeedServer(GameFamily::Mireholt, "203.0.113.5", "2222");
     }
     std::string DirOf(GameFamily family) const {
         return family == GameFamily::Orvanta ? sandbox.orvantaDir : sandbox.mireholtDir;
@@ -39,12 +31,6 @@ protected:
 
     Sandbox sandbox;
 };
-
-// Clicks a radio whose handler shows no message; returns when the handler has run.
-void Choose(Toolkit& app, int radioId) {
-    Click(app.Item(radioId));
-    WaitFor([&] { return IsChecked(app.Item(radioId)); });
-}
 
 void Fill(Toolkit& app, const std::string& address, const std::string& port) {
     SetText(app.Item(IDC_SERVER_ADDRESS), address);
@@ -57,18 +43,6 @@ Started Launched(Toolkit& app, int buttonId) {
     Click(app.Item(buttonId));
     auto started = WaitStarted(before + 1);
     return started.size() > before ? started.back() : Started{"<nothing started>", "", ""};
-}
-
-// True when no message box of the process exists, shown or not yet shown.
-bool NoMessageWindow(Toolkit& app) {
-    for (HWND hWnd : AllDialogs(app.Pid()))
-        if (::GetDlgItem(hWnd, 0xFFFF)) return false;
-    return true;
-}
-
-DWORD TypeOf(GameFamily family, const std::string& name) {
-    auto value = GetValue(family, name);
-    return value ? value->type : REG_NONE;
 }
 
 TEST_F(Launch, JoinStartsEachTargetsClientWithAddressAndPort) {
@@ -92,7 +66,7 @@ TEST_F(Launch, JoinStartsEachTargetsClientWithAddressAndPort) {
             EXPECT_EQ(TypeOf(GameFamily::Mireholt, kAddressValue), static_cast<DWORD>(REG_SZ));
         }
     }
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
 }
 
 TEST_F(Launch, CreateStartsEachTargetsServerOnThePortWithoutAnAddress) {
@@ -111,7 +85,7 @@ TEST_F(Launch, CreateStartsEachTargetsServerOnThePortWithoutAnAddress) {
         EXPECT_EQ(TypeOf(target.family, kPortValue), static_cast<DWORD>(REG_EXPAND_SZ));
         EXPECT_EQ(TypeOf(target.family, kAddressValue), static_cast<DWORD>(REG_SZ));
     }
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
 }
 
 TEST_F(Launch, FieldTextsGoInAsTheyAreWithOneBlankBetweenParts) {
@@ -133,7 +107,7 @@ TEST_F(Launch, FieldTextsGoInAsTheyAreWithOneBlankBetweenParts) {
     EXPECT_EQ(Launched(app, IDC_TELNET).commandLine, "telnet.exe host name  80");
     Fill(app, "-n 1 192.0.2.7", "");
     EXPECT_EQ(Launched(app, IDC_PING).commandLine, "ping.exe -n 1 192.0.2.7");
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
 }
 
 TEST_F(Launch, NotInstalledTargetStopsJoinAndCreateBeforeAnyFieldCheck) {
@@ -153,7 +127,7 @@ TEST_F(Launch, NotInstalledTargetStopsJoinAndCreateBeforeAnyFieldCheck) {
     // Nothing was started or written: the next start is the only one.
     EXPECT_EQ(Launched(app, IDC_PING).commandLine, "ping.exe 192.0.2.7");
     EXPECT_EQ(ReadStarted().size(), 1u);
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
     EXPECT_FALSE(GameKeyExists(GameFamily::Mireholt));
     EXPECT_EQ(ValueCount(GameFamily::Orvanta), 1);
 }
@@ -194,7 +168,7 @@ TEST_F(Launch, EmptyFieldsStopEachActionWithItsOneMessage) {
     Fill(app, "192.0.2.7", "");
     EXPECT_EQ(Launched(app, IDC_PING).commandLine, "ping.exe 192.0.2.7");
     EXPECT_EQ(ReadStarted().size(), 1u);
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
     EXPECT_EQ(GetText(GameFamily::Mireholt, kAddressValue), "203.0.113.5");
     EXPECT_EQ(TypeOf(GameFamily::Mireholt, kAddressValue), static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(TypeOf(GameFamily::Mireholt, kPortValue), static_cast<DWORD>(REG_SZ));
@@ -221,7 +195,7 @@ TEST_F(Launch, ValuesAreStoredEvenWhenTheGameFailsToStartAndShowNextTime) {
         // The failed starts are not reported; the next radio choice shows the stored values.
         EXPECT_EQ(Launched(app, IDC_PING).commandLine, "ping.exe 192.0.2.8");
         EXPECT_EQ(ReadStarted().size(), 1u);
-        EXPECT_TRUE(NoMessageWindow(app));
+        EXPECT_TRUE(app.NoMessageWindow());
         Choose(app, IDC_SELECT_MH);
         Choose(app, IDC_SELECT_OV);
         EXPECT_EQ(Text(app.Item(IDC_SERVER_ADDRESS)), "198.51.100.1");
@@ -270,7 +244,7 @@ TEST_F(Launch, MireholtActionsFollowItsInstallationPathAnewOrvantasDoNot) {
     Started joined = Launched(app, IDC_JOIN);
     EXPECT_EQ(joined.exe, "orvantaMP.exe");
     EXPECT_EQ(joined.directory, sandbox.orvantaDir);
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
 }
 
 TEST_F(Launch, PingAndTelnetWorkAlikeForEveryTargetInstalledOrNot) {
@@ -299,7 +273,7 @@ TEST_F(Launch, PingAndTelnetWorkAlikeForEveryTargetInstalledOrNot) {
     EXPECT_EQ(Launched(app, IDC_PING).directory, sandbox.mireholtDir);
     EXPECT_EQ(Launched(app, IDC_TELNET).directory, sandbox.mireholtDir);
 
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
     EXPECT_FALSE(GameKeyExists(GameFamily::Orvanta));
     EXPECT_EQ(ValueCount(GameFamily::Mireholt), 1);  // InstallationPath alone: nothing written
 }

@@ -14,35 +14,15 @@ using namespace harness;
 
 namespace {
 
-const char kAddressValue[] = "MultiplayerManualHostAddress";
-const char kPortValue[] = "MultiplayerManualJoinPort";
-
 class StartUp : public ::testing::Test {
 protected:
-    // Both families hold their own values, so a read from the wrong key shows.
-    void SeedBothFamilies() {
-        sandbox.InstallGame(GameFamily::Mireholt);
-        SetString(GameFamily::Mireholt, kAddressValue, "192.0.2.7");
-        SetString(GameFamily::Mireholt, kPortValue, "2346");
-        sandbox.InstallGame(GameFamily::Orvanta);
-        SetString(GameFamily::Orvanta, kAddressValue, "198.51.100.1");
-        SetString(GameFamily::Orvanta, kPortValue, "1111");
-    }
-
     std::string AppExe() const { return Join(Join(TestDir(), "app"), "MHToolkit.exe"); }
 
     Sandbox sandbox;
 };
 
-// True when no message box of the process exists, shown or not yet shown.
-bool NoMessageWindow(Toolkit& app) {
-    for (HWND hWnd : AllDialogs(app.Pid()))
-        if (::GetDlgItem(hWnd, 0xFFFF)) return false;
-    return true;
-}
-
 TEST_F(StartUp, ShowsMireholtWithItsStoredServerInItsInstallationFolder) {
-    SeedBothFamilies();
+    sandbox.SeedBothFamilies();
     Toolkit app(sandbox.work);
     HWND main = app.Main();
     ASSERT_TRUE(main);
@@ -75,7 +55,7 @@ TEST_F(StartUp, MissingMireholtKeyStaysSilentUntilMireholtIsUsed) {
     ASSERT_TRUE(app.Main());
 
     // The dialog only shows once its initialisation is over, so a start-up message would be up by now.
-    EXPECT_TRUE(NoMessageWindow(app));
+    EXPECT_TRUE(app.NoMessageWindow());
     EXPECT_TRUE(IsChecked(app.Item(IDC_SELECT_MH)));
     EXPECT_EQ(Text(app.Item(IDC_SERVER_ADDRESS)), "");
     EXPECT_EQ(Text(app.Item(IDC_PORT)), "");
@@ -93,7 +73,7 @@ TEST_F(StartUp, MissingMireholtKeyStaysSilentUntilMireholtIsUsed) {
 }
 
 TEST_F(StartUp, SecondCopyIsRefusedWithAWarningAndEndsWithCodeZero) {
-    SeedBothFamilies();
+    sandbox.SeedBothFamilies();
     Toolkit first(sandbox.work);
     ASSERT_TRUE(first.Main());
 
@@ -187,7 +167,7 @@ TEST_F(StartUp, IpFieldShowsTheHostsFirstAddressDotted) {
 }
 
 TEST_F(StartUp, IpRefreshPutsFieldsAndRadiosBackToTheLastSavedValues) {
-    SeedBothFamilies();
+    sandbox.SeedBothFamilies();
     Toolkit app(sandbox.work);
     HWND main = app.Main();
     ASSERT_TRUE(main);

@@ -31,13 +31,13 @@ TEST_F(RealStore, EmptyStringIsStoredAsTerminatorAloneAndReadsBackEmpty) {
 }
 
 TEST_F(RealStore, WritesTextWithTerminatorAsExpandSzOverAnotherType) {
-    SetRaw(GameFamily::Orvanta, "MultiplayerManualJoinPort", REG_DWORD, std::string("\x2A\x09\0\0", 4));
-    store.Write(GameFamily::Orvanta, "MultiplayerManualJoinPort", "2346");
-    auto value = GetValue(GameFamily::Orvanta, "MultiplayerManualJoinPort");
+    SetRaw(GameFamily::Orvanta, kPortValue, REG_DWORD, std::string("\x2A\x09\0\0", 4));
+    store.Write(GameFamily::Orvanta, kPortValue, "2346");
+    auto value = GetValue(GameFamily::Orvanta, kPortValue);
     ASSERT_TRUE(value);
     EXPECT_EQ(value->type, static_cast<DWORD>(REG_EXPAND_SZ));
     EXPECT_EQ(value->data, std::string("2346\0", 5));
-    EXPECT_EQ(store.Read(GameFamily::Orvanta, "MultiplayerManualJoinPort"), "2346");
+    EXPECT_EQ(store.Read(GameFamily::Orvanta, kPortValue), "2346");
 }
 
 TEST_F(RealStore, ReadsUpTo254CharactersWholeAndLongerValuesAsEmpty) {
@@ -54,10 +54,10 @@ TEST_F(RealStore, NumberReadsAsItsBytesUpToTheFirstZero) {
 }
 
 TEST_F(RealStore, WritingToAnAbsentKeyCreatesNothing) {
-    store.Write(GameFamily::Orvanta, "MultiplayerManualHostAddress", "192.0.2.7");
+    store.Write(GameFamily::Orvanta, kAddressValue, "192.0.2.7");
     EXPECT_FALSE(GameKeyExists(GameFamily::Orvanta));
     bool opened = true;
-    EXPECT_EQ(store.Read(GameFamily::Orvanta, "MultiplayerManualHostAddress", &opened), "");
+    EXPECT_EQ(store.Read(GameFamily::Orvanta, kAddressValue, &opened), "");
     EXPECT_FALSE(opened);
 }
 
@@ -73,13 +73,13 @@ TEST_F(RealStore, MissingValueReadsEmptyAndKeepsTheFlagWhileAMissingKeyClearsIt)
     CreateGameKey(GameFamily::Mireholt);
     GameSelection selection(store);
     selection.m_nMHRadio = 0;
-    EXPECT_EQ(selection.ReadSetting("MultiplayerManualHostAddress"), "");
+    EXPECT_EQ(selection.ReadSetting(kAddressValue), "");
     EXPECT_TRUE(selection.m_bMHInstalled);
 
     selection.m_nMHRadio = -1;
     selection.m_nBMRadio = 0;
     selection.m_nOVRadio = 1;
-    EXPECT_EQ(selection.ReadSetting("MultiplayerManualHostAddress"), "");
+    EXPECT_EQ(selection.ReadSetting(kAddressValue), "");
     EXPECT_FALSE(selection.m_bBMInstalled);
     EXPECT_TRUE(selection.m_bOVInstalled);
     EXPECT_TRUE(selection.m_bMHInstalled);
@@ -91,9 +91,9 @@ TEST_F(RealStore, TheGamesViewIsThe32BitOne) {
     ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Tarnwell\\Mireholt", 0, nullptr, 0,
                                 KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    ::RegSetValueExA(key, "InstallationPath", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Games\\MH"), 12);
+    ::RegSetValueExA(key, kPathValue, 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Games\\MH"), 12);
     ::RegCloseKey(key);
-    EXPECT_EQ(store.Read(GameFamily::Mireholt, "InstallationPath"), "C:\\Games\\MH");
+    EXPECT_EQ(store.Read(GameFamily::Mireholt, kPathValue), "C:\\Games\\MH");
 }
 
 }  // namespace
