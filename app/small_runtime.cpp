@@ -42,8 +42,6 @@ void __throw_out_of_range_fmt(const char* what, ...) { throw RuntimeError(what);
 void __throw_invalid_argument(const char* what) { throw RuntimeError(what); }
 }  // namespace std
 
-
-
 namespace std {
 namespace __cxx11 {
 template basic_string<char>::basic_string(const basic_string&);
