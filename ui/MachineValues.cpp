@@ -60,7 +60,12 @@ std::string CopyToMachineElevated(HWND owner, GameFamily family, const StoredVal
     info.lpFile = exe;
     info.lpParameters = parameters.c_str();
     info.nShow = SW_HIDE;
-    if (!::ShellExecuteExA(&info) || !info.hProcess) {
+    // The shell is loaded here, when it is needed: linked, it would load (slowly, under Wine) at every start.
+    typedef BOOL(WINAPI * ShellExecuteExFunction)(SHELLEXECUTEINFOA*);
+    HMODULE shell = ::LoadLibraryA("shell32.dll");
+    const auto shellExecuteEx = reinterpret_cast<ShellExecuteExFunction>(
+        reinterpret_cast<void*>(shell ? ::GetProcAddress(shell, "ShellExecuteExA") : nullptr));
+    if (!shellExecuteEx || !shellExecuteEx(&info) || !info.hProcess) {
         return ::GetLastError() == ERROR_CANCELLED ? "Administrator rights were not given; nothing was copied."
                                                    : "The copy could not be started; nothing was copied.";
     }
