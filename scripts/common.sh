@@ -78,7 +78,8 @@ start_wine_session() {
     # prefix, where the dialogs find them.
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    "$WINESERVER" -p </dev/null >/dev/null 2>&1
+    # Persistent; one that is running already (a dev session of this build folder) is used as it is.
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
     # Without a window manager Wine waits on every window hide unless its windows are unmanaged.
     local managed=N
     [ "${USE_DISPLAY:-0}" = 1 ] && managed=Y

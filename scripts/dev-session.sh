@@ -18,7 +18,8 @@ ENV
     log "session running: source $BUILD_DIR/session.env"
     ;;
 stop)
-    [ -f "$BUILD_DIR/session.env" ] && source "$BUILD_DIR/session.env"
+    # The session's own prefix, as start wrote it down.
+    [ -f "$BUILD_DIR/session.env" ] && source "$BUILD_DIR/session.env" && SESSION_PREFIX="$WINEPREFIX"
     stop_wine_session
     rm -f "$BUILD_DIR/session.env"
     ;;
