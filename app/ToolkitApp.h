@@ -1,4 +1,5 @@
-// The application object: refuses a second copy, otherwise runs the main window.
+// The application object: carries out command-line requests, refuses a second copy (or hands a
+// join request to it), otherwise runs the main window.
 #pragma once
 
 #include "dialog.h"
@@ -7,4 +8,7 @@ class CToolkitApp : public CWinApp {
 public:
     BOOL InitInstance() override;
     int ExitInstance() override;
+
+private:
+    int m_nExitCode = 0;  // other than 0 only when a command-line request failed
 };

@@ -4,13 +4,34 @@
 #include "ToolkitDlg.h"
 
 #include "AboutDlg.h"
+#include "LinkRegistration.h"
+#include "Requests.h"
+#include "ServerPaste.h"
 #include "SystemServices.h"
+#include "YourAddressesDlg.h"
 #include "launch.h"
 #include "resource.h"
 #include "toolkit_dlg_ids.h"
 
 namespace {
+
 const char kBrightmoorRefusal[] = "Address Book is for OV and MH Only!";
+
+// Inserts an item before the About item's separator, starting a group of its own with a separator
+// when the item before is not one of the group.
+void InsertBeforeAbout(HMENU menu, UINT id, const char* text) {
+    const int count = ::GetMenuItemCount(menu);
+    int at = count;
+    for (int i = 1; i < count; ++i)
+        if (::GetMenuItemID(menu, i) == IDM_ABOUTBOX) at = i - 1;
+    const UINT previous = at > 0 ? ::GetMenuItemID(menu, at - 1) : 0;
+    if (previous < IDM_YOUR_ADDRESSES || previous >= 0xF000) {
+        ::InsertMenuA(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        ++at;
+    }
+    ::InsertMenuA(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_STRING, id, text);
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CToolkitDlg, CDialog)
@@ -30,6 +51,10 @@ BEGIN_MESSAGE_MAP(CToolkitDlg, CDialog)
     ON_BN_CLICKED(IDC_SERVER_CONFIG, OnServerConfig)
     ON_BN_CLICKED(IDC_GENERAL_OPTIONS, OnGeneralOptions)
     ON_BN_CLICKED(IDC_ADDRESS_BOOK, OnAddressBook)
+    ON_MESSAGE(WM_COPYDATA, OnCopyData)
+    ON_MESSAGE(kCarryOutRequest, OnCarryOutRequest)
+    ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
+    ON_MESSAGE(WM_DESTROY, OnDestroy)
 END_MESSAGE_MAP()
 
 CToolkitDlg::CToolkitDlg(CDialog* pParent)
@@ -57,6 +82,7 @@ BOOL CToolkitDlg::OnInitDialog() {
             ::AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
             ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about);
         }
+        AddSystemMenuItems(sysMenu);
     }
 
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -69,14 +95,29 @@ BOOL CToolkitDlg::OnInitDialog() {
     UpdateData(FALSE);
     FollowInstallationPath();
     ShowLocalIP();
+
+    SplitServerPastes(GetDlgItem(IDC_SERVER_ADDRESS), GetDlgItem(IDC_PORT));
+    ::SetPropA(m_hWnd, kHandOverProperty, reinterpret_cast<HANDLE>(1));
+    if (m_startRequest) {
+        // Handled before the dialog's loop first runs idle, that is before the window shows.
+        m_requests.push_back(PendingRequest{*m_startRequest, true});
+        ::PostMessageA(m_hWnd, kCarryOutRequest, 0, 0);
+    }
     return TRUE;
 }
 
+void CToolkitDlg::AddSystemMenuItems(HMENU sysMenu) {
+    InsertBeforeAbout(sysMenu, IDM_YOUR_ADDRESSES, "Your Addresses...");
+    InsertBeforeAbout(sysMenu, IDM_OPEN_LINKS, "Open mhtoolkit:// links with MH Toolkit");
+    ShowLinksCheck();
+}
+
 void CToolkitDlg::OnSysCommand(UINT nID, LPARAM) {
-    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        OnAbout();
-    } else {
-        Default();
+    switch (nID & 0xFFF0) {
+    case IDM_ABOUTBOX: OnAbout(); break;
+    case IDM_YOUR_ADDRESSES: OnYourAddresses(); break;
+    case IDM_OPEN_LINKS: OnToggleLinks(); break;
+    default: Default(); break;
     }
 }
 
@@ -128,11 +169,15 @@ void CToolkitDlg::OnSelectMH() { SelectGame(GameTarget::MH); }
 
 void CToolkitDlg::SelectGame(GameTarget target) {
     UpdateData(TRUE);
+    LoadSelectedGame();
+    UpdateData(FALSE);
+    if (!IsInstalled(target)) MessageBox(InfoOf(target).notInstalledMessage);
+}
+
+void CToolkitDlg::LoadSelectedGame() {
     FollowInstallationPath();
     m_strServerAddress = ReadSetting(kHostAddressValue);
     m_strPort = ReadSetting(kJoinPortValue);
-    UpdateData(FALSE);
-    if (!IsInstalled(target)) MessageBox(InfoOf(target).notInstalledMessage);
 }
 
 void CToolkitDlg::OnAddressBook() {
