@@ -110,19 +110,14 @@ std::string LinkQuestion(const Request& request, const std::string& storedPort) 
 }
 
 std::string UsageText(const std::string& programName) {
-    const std::string p = programName;
-    return p + "\n    opens the toolkit.\n\n" +
-           p + " --join GAME HOST[:PORT]\n"
-               "    joins a server: GAME is ov (Orvanta), bm (Brightmoor) or mh (Mireholt); HOST an IPv4\n"
-               "    address or a DNS name; without PORT the game's stored join port is used.\n\n" +
-           p + " mhtoolkit://join/GAME/HOST[:PORT]\n"
-               "    the same, after asking.\n\n" +
-           p + " --register-links\n"
-               "    opens mhtoolkit:// links with this program (for the current user).\n\n" +
-           p + " --unregister-links\n"
-               "    stops opening them.\n\n" +
-           p + " --help\n"
-               "    shows this text.";
+    const std::string& p = programName;
+    return p + "\nOpens the toolkit.\n\n" +
+           p + " --join GAME HOST[:PORT]\nJoins a server. GAME: ov (Orvanta), bm (Brightmoor) or mh (Mireholt). "
+               "HOST: an IPv4 address or a DNS name. Without PORT, the game's stored join port.\n\n" +
+           p + " mhtoolkit://join/GAME/HOST[:PORT]\nThe same, after asking.\n\n" +
+           p + " --register-links\nOpens mhtoolkit:// links with this program (for the current user).\n\n" +
+           p + " --unregister-links\nStops opening them.\n\n" +
+           p + " --help\nShows this text.";
 }
 
 std::string PackArguments(const std::vector<std::string>& args) {

@@ -93,10 +93,19 @@ struct MessageBoxInfo {
 
 // --- The toolkit process ---------------------------------------------------------------------------
 
+// What follows the program's name on its command line.
+struct CommandTail {
+    std::string text;
+};
+// The arguments, each quoted as the system's argument parser reads it back.
+CommandTail Args(const std::vector<std::string>& args);
+
 class Toolkit {
 public:
     // Starts the program (by default the one built beside the tests) in `workDir`.
     explicit Toolkit(const std::string& workDir, const std::string& exePath = "");
+    // The same with arguments.
+    Toolkit(const std::string& workDir, const CommandTail& tail, const std::string& exePath = "");
     ~Toolkit();
     Toolkit(const Toolkit&) = delete;
     Toolkit& operator=(const Toolkit&) = delete;
@@ -119,8 +128,16 @@ public:
     bool NoMessageWindow();
     // Waits for the process to end; returns its exit code, or nullopt on timeout.
     std::optional<DWORD> WaitExit(DWORD timeoutMs = 10000);
+    // Waits for the process to end, looking all the while for a visible window of it.
+    struct Outcome {
+        std::optional<DWORD> exitCode;
+        bool showedWindow = false;
+    };
+    Outcome WatchUntilExit(DWORD timeoutMs = 10000);
 
 private:
+    void Start(const std::string& workDir, const std::string& tail, const std::string& exePath);
+
     PROCESS_INFORMATION pi_{};
     HWND main_ = nullptr;
 };
@@ -158,6 +175,7 @@ struct MenuItem {
     UINT type = 0;  // MFT_* flags
     UINT id = 0;
     std::string text;
+    UINT state = 0;  // MFS_* flags
 };
 // The window's system menu as its own process holds it (read there through a message hook).
 std::vector<MenuItem> SystemMenu(HWND window);
@@ -165,6 +183,15 @@ std::vector<MenuItem> SystemMenu(HWND window);
 enum class BoxIcon { None, Exclamation, Hand, Asterisk, Question };
 // The standard icon a message box shows, recognised by its pixels on the screen.
 BoxIcon IconOf(const MessageBoxInfo& box);
+
+// --- Clipboard ------------------------------------------------------------------------------------
+
+// Puts the text on the clipboard as CF_UNICODETEXT, as a copy in another program does.
+bool SetClipboardText(const std::string& text);
+// The clipboard's text in the format (CF_TEXT or CF_UNICODETEXT, narrowed), or "<none>".
+std::string ClipboardText(UINT format = CF_UNICODETEXT);
+// Puts the text on the clipboard and sends WM_PASTE to the edit, as Ctrl+V does.
+void PasteInto(HWND edit, const std::string& text);
 
 // A top-level window of the test process, standing for a window of some other program.
 class ForeignWindow {
