@@ -359,9 +359,9 @@ MessageBoxInfo Toolkit::WaitMessageBox() {
     return box;
 }
 
-void Toolkit::Dismiss(const MessageBoxInfo& box) {
+void Toolkit::Dismiss(const MessageBoxInfo& box, int buttonId) {
     if (!box.hWnd) return;
-    ::PostMessageA(box.hWnd, WM_COMMAND, IDOK, 0);
+    ::PostMessageA(box.hWnd, WM_COMMAND, static_cast<WPARAM>(buttonId), 0);
     WaitFor([&] { return !::IsWindow(box.hWnd) || !::IsWindowVisible(box.hWnd); });
 }
 
@@ -386,7 +386,7 @@ Toolkit::Outcome Toolkit::WatchUntilExit(DWORD timeoutMs) {
                 auto* s = reinterpret_cast<Search*>(lParam);
                 DWORD owner = 0;
                 ::GetWindowThreadProcessId(hWnd, &owner);
-                if (owner == s->pid && ::IsWindowVisible(hWnd)) s->found = true;
+                if (owner == s->pid && ::IsWindowVisible(hWnd) && !IsMessageBox(hWnd)) s->found = true;
                 return !s->found;
             },
             reinterpret_cast<LPARAM>(&search));

@@ -118,8 +118,8 @@ public:
     HWND WaitDialog(const std::string& caption);
     // Waits for a message box of this process and reads it.
     MessageBoxInfo WaitMessageBox();
-    // Closes the message box with its OK button and waits until it is gone.
-    void Dismiss(const MessageBoxInfo& box);
+    // Closes the message box with its OK button (or another) and waits until it is gone.
+    void Dismiss(const MessageBoxInfo& box, int buttonId = IDOK);
     // Reads and dismisses the next message box; returns its text.
     std::string TakeMessage();
     // True when no message box of the process is showing.
@@ -128,7 +128,8 @@ public:
     bool NoMessageWindow();
     // Waits for the process to end; returns its exit code, or nullopt on timeout.
     std::optional<DWORD> WaitExit(DWORD timeoutMs = 10000);
-    // Waits for the process to end, looking all the while for a visible window of it.
+    // Waits for the process to end, looking all the while for a visible window of it other than a
+    // message box.
     struct Outcome {
         std::optional<DWORD> exitCode;
         bool showedWindow = false;
