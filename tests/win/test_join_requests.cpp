@@ -49,6 +49,15 @@ protected:
         Toolkit app(sandbox.work, tail);
         return app.WatchUntilExit();
     }
+    // Runs a start that must join without showing a window and end with 0; returns what it started.
+    Started JoinedUnseen(const CommandTail& tail) {
+        const Toolkit::Outcome outcome = RunAlone(tail);
+        EXPECT_EQ(outcome.exitCode, std::optional<DWORD>(0));
+        EXPECT_FALSE(outcome.showedWindow);
+        const std::vector<Started> started = WaitStarted(1);
+        EXPECT_EQ(started.size(), 1u);
+        return started.empty() ? Started{"<nothing started>", "", ""} : started[0];
+    }
     // Waits for a message box of the process, checks its text, dismisses it with the button.
     void ExpectBox(Toolkit& app, const std::string& text, int button = IDOK) {
         MessageBoxInfo box = app.WaitMessageBox();
@@ -82,14 +91,10 @@ TEST_F(Requests, JoinOptionStartsEachGameUnseenExactlyAsTheJoinButtonDoes) {
         // By the command line.
         sandbox.SeedBothFamilies();
         ::DeleteFileA(Join(TestDir(), "standin.log").c_str());
-        const Toolkit::Outcome outcome = RunAlone(Args({"--join", game.code, "203.0.113.7:2346"}));
-        EXPECT_EQ(outcome.exitCode, std::optional<DWORD>(0));
-        EXPECT_FALSE(outcome.showedWindow);
-        const std::vector<Started> started = WaitStarted(1);
-        ASSERT_EQ(started.size(), 1u);
-        EXPECT_EQ(started[0].commandLine, std::string(game.exe) + " -client 203.0.113.7 2346");
-        EXPECT_EQ(started[0].commandLine, byButton.commandLine);
-        EXPECT_EQ(started[0].directory, byButton.directory);
+        const Started started = JoinedUnseen(Args({"--join", game.code, "203.0.113.7:2346"}));
+        EXPECT_EQ(started.commandLine, std::string(game.exe) + " -client 203.0.113.7 2346");
+        EXPECT_EQ(started.commandLine, byButton.commandLine);
+        EXPECT_EQ(started.directory, byButton.directory);
         EXPECT_TRUE(ReadStored() == storedByButton);
         EXPECT_EQ(GetText(game.family, kHost), "203.0.113.7");
         EXPECT_EQ(TypeOf(game.family, kPort), static_cast<DWORD>(REG_EXPAND_SZ));
@@ -98,12 +103,8 @@ TEST_F(Requests, JoinOptionStartsEachGameUnseenExactlyAsTheJoinButtonDoes) {
 
 TEST_F(Requests, JoinOptionWithoutPortUsesTheGamesStoredJoinPort) {
     sandbox.SeedBothFamilies();  // Orvanta's stored port is 1111
-    const Toolkit::Outcome outcome = RunAlone(Args({"--join", "ov", "play.example.org"}));
-    EXPECT_EQ(outcome.exitCode, std::optional<DWORD>(0));
-    EXPECT_FALSE(outcome.showedWindow);
-    const std::vector<Started> started = WaitStarted(1);
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].commandLine, "orvanta.exe -client play.example.org 1111");
+    EXPECT_EQ(JoinedUnseen(Args({"--join", "ov", "play.example.org"})).commandLine,
+              "orvanta.exe -client play.example.org 1111");
 }
 
 TEST_F(Requests, EachStopOfJoinOpensTheWindowWithThatGameTheFieldsAndJoinsMessageOnce) {
@@ -188,13 +189,9 @@ TEST_F(Requests, ASecondStartHandsItsJoinToTheOpenWindowAndEndsWithZero) {
     ASSERT_TRUE(main);
     SetText(first.Item(IDC_SERVER_ADDRESS), "typed, not saved");
 
-    const Toolkit::Outcome second = RunAlone(Args({"--join", "ov", "203.0.113.7:2346"}));
-    EXPECT_EQ(second.exitCode, std::optional<DWORD>(0));
-    EXPECT_FALSE(second.showedWindow);
-    const std::vector<Started> started = WaitStarted(1);
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].commandLine, "orvanta.exe -client 203.0.113.7 2346");
-    EXPECT_EQ(started[0].directory, sandbox.orvantaDir);
+    const Started started = JoinedUnseen(Args({"--join", "ov", "203.0.113.7:2346"}));
+    EXPECT_EQ(started.commandLine, "orvanta.exe -client 203.0.113.7 2346");
+    EXPECT_EQ(started.directory, sandbox.orvantaDir);
     EXPECT_EQ(GetText(GameFamily::Orvanta, kHost), "203.0.113.7");
     // The open window did it, as if OV had been chosen and the fields filled, and stays open.
     RoundTrip(main);
