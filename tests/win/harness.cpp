@@ -379,17 +379,22 @@ Toolkit::Outcome Toolkit::WatchUntilExit(DWORD timeoutMs) {
         if (::GetTickCount64() > deadline) return outcome;
         struct Search {
             DWORD pid;
-            bool found;
-        } search{Pid(), false};
+            HWND found;
+        } search{Pid(), nullptr};
         ::EnumWindows(
             [](HWND hWnd, LPARAM lParam) -> BOOL {
                 auto* s = reinterpret_cast<Search*>(lParam);
                 DWORD owner = 0;
                 ::GetWindowThreadProcessId(hWnd, &owner);
-                if (owner == s->pid && ::IsWindowVisible(hWnd) && !IsMessageBox(hWnd)) s->found = true;
+                if (owner == s->pid && ::IsWindowVisible(hWnd) && !IsMessageBox(hWnd)) s->found = hWnd;
                 return !s->found;
             },
             reinterpret_cast<LPARAM>(&search));
+        if (search.found && !outcome.showedWindow) {
+            char title[128] = {};
+            ::GetWindowTextA(search.found, title, sizeof title);
+            outcome.shown = ClassName(search.found) + " \"" + title + "\"";
+        }
         outcome.showedWindow = outcome.showedWindow || search.found;
     }
     DWORD code = 0;

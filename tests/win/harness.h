@@ -133,6 +133,7 @@ public:
     struct Outcome {
         std::optional<DWORD> exitCode;
         bool showedWindow = false;
+        std::string shown;  // class and title of the first window seen, for the failure message
     };
     Outcome WatchUntilExit(DWORD timeoutMs = 10000);
 

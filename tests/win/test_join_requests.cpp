@@ -53,7 +53,7 @@ protected:
     Started JoinedUnseen(const CommandTail& tail) {
         const Toolkit::Outcome outcome = RunAlone(tail);
         EXPECT_EQ(outcome.exitCode, std::optional<DWORD>(0));
-        EXPECT_FALSE(outcome.showedWindow);
+        EXPECT_FALSE(outcome.showedWindow) << outcome.shown;
         const std::vector<Started> started = WaitStarted(1);
         EXPECT_EQ(started.size(), 1u);
         return started.empty() ? Started{"<nothing started>", "", ""} : started[0];
@@ -289,7 +289,7 @@ TEST_F(Requests, ALinkAsksFirstYesJoinsUnseenAndNoStartsNothing) {
         declined.Dismiss(box, IDNO);
         const Toolkit::Outcome no = declined.WatchUntilExit();
         EXPECT_EQ(no.exitCode, std::optional<DWORD>(0));
-        EXPECT_FALSE(no.showedWindow);
+        EXPECT_FALSE(no.showedWindow) << no.shown;
         EXPECT_TRUE(ReadStarted().empty());
         EXPECT_EQ(TypeOf(game.family, kHost), static_cast<DWORD>(REG_SZ));
 
@@ -297,7 +297,7 @@ TEST_F(Requests, ALinkAsksFirstYesJoinsUnseenAndNoStartsNothing) {
         ExpectBox(accepted, std::string("Join 203.0.113.7:2346 with ") + game.name + "?", IDYES);
         const Toolkit::Outcome yes = accepted.WatchUntilExit();
         EXPECT_EQ(yes.exitCode, std::optional<DWORD>(0));
-        EXPECT_FALSE(yes.showedWindow);
+        EXPECT_FALSE(yes.showedWindow) << yes.shown;
         const std::vector<Started> started = WaitStarted(1);
         ASSERT_EQ(started.size(), 1u);
         EXPECT_EQ(started[0].commandLine, std::string(game.exe) + " -client 203.0.113.7 2346");
