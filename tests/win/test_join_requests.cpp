@@ -157,14 +157,9 @@ TEST_F(Requests, HelpAndMalformedCommandLinesShowTheUsageAndNothingElse) {
     };
     const Case cases[] = {
         {Args({"--help"}), "MHToolkit\nOpens the toolkit.", 0},
-        {Args({"/?"}), "MHToolkit\nOpens the toolkit.", 0},
         {Args({"--join", "ov"}), "This command line is not understood.\n\nMHToolkit\n", 2},
-        {Args({"--join", "xx", "203.0.113.7"}), "This command line is not understood.", 2},
-        {Args({"--join", "ov", "203.0.113.7:99999"}), "This command line is not understood.", 2},
         {Args({"--join", "ov", "-server:2346"}), "This command line is not understood.", 2},
-        {Args({"--join", "ov", "203.0.113.7", "extra"}), "This command line is not understood.", 2},
         {Args({"203.0.113.7:2346"}), "This command line is not understood.", 2},
-        {Args({"--frobnicate"}), "This command line is not understood.", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tail.text);
@@ -354,21 +349,16 @@ TEST_F(Requests, MalformedAndHostileLinksStartNothing) {
     sandbox.SeedBothFamilies();
     const Stored before = ReadStored();
     const std::string ok = "mhtoolkit://join/ov/203.0.113.7:2346";
-    // As the shell passes them: the open command is "<exe>" "%1".
+    // As the shell passes them: the open command is "<exe>" "%1". (The grammar's own table is in the
+    // core tests.)
     const CommandTail tails[] = {
         Args({"mhtoolkit://join/ov/203.0.113.7%3A2346"}),
         Args({"mhtoolkit://join/ov/203.0.113.7 2346"}),
         Args({"mhtoolkit://join/ov/-server:2346"}),
-        Args({"mhtoolkit://join/ov/203.0.113.7:65536"}),
-        Args({"mhtoolkit://join/ov/[2001:db8::1]:2346"}),
-        Args({"mhtoolkit://join/xx/203.0.113.7"}),
-        Args({"mhtoolkit://join/ov/203.0.113.7:2346/x"}),
         Args({"mhtoolkit://join/ov/" + std::string(240, 'a') + ":2346"}),
         Args({"mhtoolkit://join/ov/h\xc3\xa9.example:2346"}),
-        Args({"mhtoolkit://join/ov/203.0.113.7\";calc"}),
         CommandTail{"\"mhtoolkit://join/ov/203.0.113.7\" --unregister-links \"\""},  // a quote breaking out
         CommandTail{"\"mhtoolkit://join/ov/x\" --join ov 203.0.113.7:2346"},
-        Args({ok, "--register-links"}),
         Args({"--join", "ov", ok}),
     };
     for (const CommandTail& tail : tails) {
