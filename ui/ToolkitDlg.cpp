@@ -4,11 +4,9 @@
 #include "ToolkitDlg.h"
 
 #include "AboutDlg.h"
-#include "LinkRegistration.h"
 #include "Requests.h"
 #include "ServerPaste.h"
 #include "SystemServices.h"
-#include "YourAddressesDlg.h"
 #include "launch.h"
 #include "resource.h"
 #include "toolkit_dlg_ids.h"
