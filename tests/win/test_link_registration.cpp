@@ -70,7 +70,13 @@ bool LinksItemChecked(HWND main) {
 
 class LinkRegistration : public ::testing::Test {
 protected:
-    LinkRegistration() { RemoveScheme(); }
+    LinkRegistration() {
+        RemoveScheme();
+        // Always there on Windows; a new Wine prefix makes it with its first class.
+        HKEY classes = nullptr;
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, kClasses, 0, nullptr, 0, KEY_READ, nullptr, &classes, nullptr);
+        if (classes) ::RegCloseKey(classes);
+    }
     ~LinkRegistration() override { RemoveScheme(); }
 
     Toolkit::Outcome Run(const std::string& option) {
