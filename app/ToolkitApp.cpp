@@ -3,18 +3,29 @@
 #include <cstdlib>
 
 #include "MachineValues.h"
+#include "Requests.h"
 #include "ToolkitDlg.h"
 
 CToolkitApp theApp;
 
 BOOL CToolkitApp::InitInstance() {
+    // The elevated copy of per-user values: no window, no single-instance rule.
     if (RunMachineValuesOption(__argc, __argv, &m_nExitCode)) return FALSE;
-    // Any top-level window with the main window's title counts as a running copy.
+    const std::vector<std::string> args = ProgramArguments();
+    const Request request = ParseArguments(args);
+    if (!NeedsMainWindow(request)) {
+        m_nExitCode = RunWithoutWindow(request);
+        return FALSE;
+    }
+    // Any top-level window with the main window's title counts as a running copy; a join request
+    // goes to it when it is ours.
     if (::FindWindowA(nullptr, "MH Toolkit")) {
-        AfxMessageBox("MH Toolkit is already running!", MB_OK, 0);
+        if (request.kind == RequestKind::Open || !HandOver(args, &m_nExitCode))
+            AfxMessageBox("MH Toolkit is already running!", MB_OK, 0);
         return FALSE;
     }
     CToolkitDlg dlg;
+    if (request.kind != RequestKind::Open) dlg.m_startRequest = request;
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;
