@@ -6,23 +6,34 @@
 
 #include "LocalAddress.h"
 #include "MachineValues.h"
+#include "Requests.h"
 #include "ToolkitDlg.h"
 
 CToolkitApp theApp;
 
 BOOL CToolkitApp::InitInstance() {
+    // The elevated copy of per-user values: no window, no single-instance rule.
     if (RunMachineValuesOption(__argc, __argv, &m_nExitCode)) return FALSE;
+    const std::vector<std::string> args = ProgramArguments();
+    const Request request = ParseArguments(args);
+    if (!NeedsMainWindow(request)) {
+        m_nExitCode = RunWithoutWindow(request);
+        return FALSE;
+    }
     // The manifest asks for Common Controls 6 (themed controls).
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    // Any top-level window with the main window's title counts as a running copy.
+    // Any top-level window with the main window's title counts as a running copy; a join request
+    // goes to it when it is ours.
     if (::FindWindowA(nullptr, "MH Toolkit")) {
-        AfxMessageBox("MH Toolkit is already running!", MB_OK, 0);
+        if (request.kind == RequestKind::Open || !HandOver(args, &m_nExitCode))
+            AfxMessageBox("MH Toolkit is already running!", MB_OK, 0);
         return FALSE;
     }
     // The local address is looked up while the main window is made; OnInitDialog takes it.
     StartLocalIPLookup();
     CToolkitDlg dlg;
+    if (request.kind != RequestKind::Open) dlg.m_startRequest = request;
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;

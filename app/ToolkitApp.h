@@ -1,4 +1,5 @@
-// The application object: refuses a second copy, otherwise runs the main window.
+// The application object: carries out command-line requests, refuses a second copy (or hands a
+// join request to it), otherwise runs the main window.
 #pragma once
 
 #include "dialog.h"
@@ -8,5 +9,6 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override;
 
-    int m_nExitCode = 0;  // the process's exit code
+private:
+    int m_nExitCode = 0;  // the process's exit code: other than 0 when a command-line request failed
 };

@@ -57,6 +57,7 @@ template void basic_string<char>::pop_back();
 template void basic_string<char>::push_back(char);
 template int basic_string<char>::compare(const basic_string&) const;
 template int basic_string<char>::compare(const char*) const;
+template int basic_string<char>::compare(size_type, size_type, const char*) const;
 template basic_string<char>::size_type basic_string<char>::find(char, size_type) const noexcept;
 template basic_string<char>& basic_string<char>::replace(size_type, size_type, const char*, size_type);
 template basic_string<char> basic_string<char>::substr(size_type, size_type) const;
@@ -76,6 +77,25 @@ template basic_string<char>& basic_string<char>::_M_replace_aux(size_type, size_
 template void basic_string<char>::_S_assign(char*, size_type, char);
 template void basic_string<char>::_S_copy(char*, const char*, size_type);
 template void basic_string<char>::_S_move(char*, const char*, size_type);
+
+template basic_string<wchar_t>::basic_string(const basic_string&);
+template basic_string<wchar_t>::basic_string(basic_string&&);
+template basic_string<wchar_t>& basic_string<wchar_t>::append(const basic_string&);
+template basic_string<wchar_t>& basic_string<wchar_t>::append(const wchar_t*);
+template basic_string<wchar_t>& basic_string<wchar_t>::insert(size_type, const wchar_t*);
+template basic_string<wchar_t>& basic_string<wchar_t>::insert(size_type, const basic_string&);
+template wchar_t* basic_string<wchar_t>::_M_create(size_type&, size_type);
+template void basic_string<wchar_t>::_M_dispose();
+template void basic_string<wchar_t>::_M_set_length(size_type);
+template basic_string<wchar_t>& basic_string<wchar_t>::append(const wchar_t*, size_type);
+template basic_string<wchar_t>& basic_string<wchar_t>::replace(size_type, size_type, const wchar_t*, size_type);
+template basic_string<wchar_t>& basic_string<wchar_t>::_M_append(const wchar_t*, size_type);
+template basic_string<wchar_t>& basic_string<wchar_t>::_M_replace(size_type, size_type, const wchar_t*, size_type);
+template void basic_string<wchar_t>::_M_mutate(size_type, size_type, const wchar_t*, size_type);
+template bool basic_string<wchar_t>::_M_disjunct(const wchar_t*) const;
+template void basic_string<wchar_t>::_M_assign(const basic_string&);
+template void basic_string<wchar_t>::_S_copy(wchar_t*, const wchar_t*, size_type);
+template void basic_string<wchar_t>::_S_move(wchar_t*, const wchar_t*, size_type);
 }  // namespace __cxx11
 }  // namespace std
 
@@ -85,6 +105,7 @@ template void basic_string<char>::_S_move(char*, const char*, size_type);
 #define MHT_TEXT(x) #x
 #define MHT_LABEL(prefix, name) MHT_TEXT(prefix) name
 #define MHT_COPY_CHARS(suffix) "_ZNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEE13_S_copy_chars" suffix
+#define MHT_COPY_WCHARS(suffix) "_ZNSt7__cxx1112basic_stringIwSt11char_traitsIwESaIwEE13_S_copy_chars" suffix
 
 extern "C" inline __attribute__((used, section(".text$" MHT_COPY_CHARS("EPcPKcS7_")))) void MhtCopyConstChars(
     char* to, const char* first, const char* last) __asm__(MHT_LABEL(__USER_LABEL_PREFIX__, MHT_COPY_CHARS("EPcPKcS7_")));
@@ -95,4 +116,14 @@ extern "C" inline __attribute__((used, section(".text$" MHT_COPY_CHARS("EPcS5_S5
     char* to, char* first, char* last) __asm__(MHT_LABEL(__USER_LABEL_PREFIX__, MHT_COPY_CHARS("EPcS5_S5_")));
 extern "C" inline void MhtCopyChars(char* to, char* first, char* last) {
     std::memcpy(to, first, static_cast<size_t>(last - first));
+}
+extern "C" inline __attribute__((used, section(".text$" MHT_COPY_WCHARS("EPwPKwS7_")))) void MhtCopyConstWideChars(
+    wchar_t* to, const wchar_t* first, const wchar_t* last) __asm__(MHT_LABEL(__USER_LABEL_PREFIX__, MHT_COPY_WCHARS("EPwPKwS7_")));
+extern "C" inline void MhtCopyConstWideChars(wchar_t* to, const wchar_t* first, const wchar_t* last) {
+    std::memcpy(to, first, static_cast<size_t>(last - first) * sizeof(wchar_t));
+}
+extern "C" inline __attribute__((used, section(".text$" MHT_COPY_WCHARS("EPwS5_S5_")))) void MhtCopyWideChars(
+    wchar_t* to, wchar_t* first, wchar_t* last) __asm__(MHT_LABEL(__USER_LABEL_PREFIX__, MHT_COPY_WCHARS("EPwS5_S5_")));
+extern "C" inline void MhtCopyWideChars(wchar_t* to, wchar_t* first, wchar_t* last) {
+    std::memcpy(to, first, static_cast<size_t>(last - first) * sizeof(wchar_t));
 }

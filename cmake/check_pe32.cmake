@@ -9,7 +9,7 @@ if(NOT dump MATCHES "file format pei-i386")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" dlls "${dump}")
 # Import names are compared in upper case: the linker keeps the spelling of each import library.
-set(system_dlls ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL SHELL32.DLL USER32.DLL WS2_32.DLL MSVCRT.DLL)
+set(system_dlls ADVAPI32.DLL COMCTL32.DLL GDI32.DLL IPHLPAPI.DLL KERNEL32.DLL SHELL32.DLL USER32.DLL WS2_32.DLL MSVCRT.DLL)
 foreach(entry ${dlls})
   string(REPLACE "DLL Name: " "" dll "${entry}")
   string(STRIP "${dll}" dll)

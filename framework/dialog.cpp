@@ -230,6 +230,7 @@ BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
 }
 
 int CDialog::MessageBox(const char* text, const char* caption, UINT type) {
+    if (m_hWnd && !::IsWindowVisible(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
     return ::MessageBoxA(m_hWnd, text, caption ? caption : AfxGetAppName(), type);
 }
 
@@ -276,7 +277,10 @@ bool CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
     for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->base) {
         for (const AFX_MSGMAP_ENTRY* entry = map->entries; entry->message; ++entry) {
             if (entry->message != message) continue;
-            if (message == WM_COMMAND && (entry->code != HIWORD(wParam) || entry->id != LOWORD(wParam))) continue;
+            if (message == WM_COMMAND) {
+                const UINT id = LOWORD(wParam), last = entry->lastId ? entry->lastId : entry->id;
+                if (entry->code != HIWORD(wParam) || id < entry->id || id > last) continue;
+            }
             *result = entry->handler(this, wParam, lParam);
             return true;
         }

@@ -46,6 +46,7 @@ struct AFX_MSGMAP_ENTRY {
     UINT code;     // notification code for WM_COMMAND
     UINT id;       // control id for WM_COMMAND
     AFX_HANDLER handler;
+    UINT lastId = 0;  // for a range of controls from id: the last id
 };
 
 struct AFX_MSGMAP {
@@ -71,8 +72,18 @@ protected:                                                      \
     {WM_COMMAND, static_cast<UINT>(notifyCode), static_cast<UINT>(id),                    \
      [](CDialog* d, WPARAM, LPARAM) -> LRESULT { static_cast<ThisClass*>(d)->memberFn(); return 0; }},
 #define ON_BN_CLICKED(id, memberFn) ON_CONTROL(BN_CLICKED, id, memberFn)
+// Controls firstId to lastId: void memberFn(UINT id).
+#define ON_CONTROL_RANGE(notifyCode, firstId, lastId, memberFn)                             \
+    {WM_COMMAND, static_cast<UINT>(notifyCode), static_cast<UINT>(firstId),                 \
+     [](CDialog* d, WPARAM w, LPARAM) -> LRESULT {                                          \
+         static_cast<ThisClass*>(d)->memberFn(LOWORD(w)); return 0; },                      \
+     static_cast<UINT>(lastId)},
 #define ON_EN_KILLFOCUS(id, memberFn) ON_CONTROL(EN_KILLFOCUS, id, memberFn)
 #define ON_EN_VSCROLL(id, memberFn) ON_CONTROL(EN_VSCROLL, id, memberFn)
+// Any other message: LRESULT memberFn(WPARAM, LPARAM).
+#define ON_MESSAGE(message, memberFn)                                                     \
+    {static_cast<UINT>(message), 0, 0, [](CDialog* d, WPARAM w, LPARAM l) -> LRESULT {    \
+         return static_cast<ThisClass*>(d)->memberFn(w, l); }},
 #define ON_WM_SYSCOMMAND()                                                                \
     {WM_SYSCOMMAND, 0, 0, [](CDialog* d, WPARAM w, LPARAM l) -> LRESULT {                 \
          static_cast<ThisClass*>(d)->OnSysCommand(static_cast<UINT>(w), l); return 0; }},
@@ -128,7 +139,8 @@ public:
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     void EnableDlgItem(int id, BOOL enable) const { ::EnableWindow(GetDlgItem(id), enable); }
-    // A message box on this dialog, captioned with the program's name unless a caption is given.
+    // A message box on this dialog, captioned with the program's name unless a caption is given. A
+    // dialog not shown yet is shown first, so that the box never stands without it.
     int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
     // Lets the dialog manager handle the message being dispatched.
     void Default() { m_bDefault = true; }

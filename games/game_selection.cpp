@@ -12,6 +12,15 @@ bool GameSelection::IsInstalled(GameTarget target) const {
     return const_cast<GameSelection*>(this)->FlagOf(target) != 0;
 }
 
+void GameSelection::SelectTarget(GameTarget target) {
+    // Positions of the radio in the walks from the BM, OV and MH anchors (OV, BM, MH in template order).
+    switch (target) {
+    case GameTarget::OV: m_nBMRadio = -1, m_nOVRadio = 0, m_nMHRadio = -1; break;
+    case GameTarget::BM: m_nBMRadio = 0, m_nOVRadio = 1, m_nMHRadio = -1; break;
+    default: m_nBMRadio = 1, m_nOVRadio = 2, m_nMHRadio = 0; break;
+    }
+}
+
 std::optional<GameTarget> GameSelection::EditorGateFailure() const {
     if (m_nBMRadio == 0 && !m_bBMInstalled) return GameTarget::BM;
     if (m_nOVRadio == 0 && !m_bOVInstalled) return GameTarget::OV;

@@ -24,6 +24,9 @@ public:
     GameFamily Family() const { return FamilyOfSelection(m_nMHRadio); }
     GameTarget LaunchTarget() const { return LaunchTargetOfSelection(m_nBMRadio, m_nOVRadio); }
 
+    // Sets the indices as the radio exchange saves them with the target's radio on.
+    void SelectTarget(GameTarget target);
+
     bool IsInstalled(GameTarget target) const;
 
     // The target whose not-installed message the settings editors show, testing BM, OV, MH in turn.

@@ -17,5 +17,7 @@
 #define IDC_ADDRESS_BOOK 1055
 #define IDC_TELNET 1085
 
-// System-menu command of the About item.
+// System-menu commands: the About item, and the items before it.
 #define IDM_ABOUTBOX 0x0010
+#define IDM_YOUR_ADDRESSES 0x0020
+#define IDM_OPEN_LINKS 0x0030

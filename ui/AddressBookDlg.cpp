@@ -1,5 +1,6 @@
 #include "AddressBookDlg.h"
 
+#include "ServerPaste.h"
 #include "SystemServices.h"
 #include "address_book.h"
 #include "address_book_ids.h"
@@ -15,6 +16,11 @@ CString CAddressBookDlg::* const kAddressFields[kAddressBookRows] = {
 CString CAddressBookDlg::* const kPortFields[kAddressBookRows] = {
     &CAddressBookDlg::m_strPort1, &CAddressBookDlg::m_strPort2, &CAddressBookDlg::m_strPort3,
     &CAddressBookDlg::m_strPort4, &CAddressBookDlg::m_strPort5};
+
+// Row r's edits at index r - 1.
+const int kAddressEdits[kAddressBookRows] = {IDC_BOOK_IP1, IDC_BOOK_IP2, IDC_BOOK_IP3, IDC_BOOK_IP4, IDC_BOOK_IP5};
+const int kPortEdits[kAddressBookRows] = {IDC_BOOK_PORT1, IDC_BOOK_PORT2, IDC_BOOK_PORT3, IDC_BOOK_PORT4,
+                                          IDC_BOOK_PORT5};
 
 const int kEntryEdits[] = {IDC_BOOK_IP1,   IDC_BOOK_IP2,   IDC_BOOK_IP3,   IDC_BOOK_PORT1, IDC_BOOK_PORT2,
                            IDC_BOOK_PORT3, IDC_BOOK_IP4,   IDC_BOOK_IP5,   IDC_BOOK_PORT4, IDC_BOOK_PORT5};
@@ -75,6 +81,10 @@ BOOL CAddressBookDlg::OnInitDialog() {
     // Typing stops where the store would refuse the entry; a longer stored value is still shown whole.
     for (int id : kEntryEdits)
         ::SendMessageA(GetDlgItem(id), EM_LIMITTEXT, static_cast<WPARAM>(SettingsStore::kMaxWriteLength), 0);
+    // "HOST:PORT" pasted into an address fills the row's port too, stored as if typed and left.
+    for (int row = 1; row <= kAddressBookRows; ++row)
+        SplitServerPastes(GetDlgItem(kAddressEdits[row - 1]), GetDlgItem(kPortEdits[row - 1]),
+                          [this, row] { StorePort(row); });
 
     for (int row = 1; row <= kAddressBookRows; ++row) AddressOf(row) = ReadSetting(AddressValueOf(row));
     for (int row = 1; row <= kAddressBookRows; ++row) PortOf(row) = ReadSetting(PortValueOf(row));

@@ -9,10 +9,12 @@ bool CToolkitDlg::PassInstalledGate(GameTarget target) {
     return false;
 }
 
-void CToolkitDlg::OnJoin() {
+void CToolkitDlg::OnJoin() { JoinServer(); }
+
+bool CToolkitDlg::JoinServer() {
     UpdateData(TRUE);
     const GameTarget target = LaunchTarget();
-    if (!PassInstalledGate(target)) return;
+    if (!PassInstalledGate(target)) return false;
     if (target == GameTarget::MH) FollowInstallationPath();
     const LaunchPlan plan = PlanJoin(target, m_strServerAddress, m_strPort);
     // What is started is stored first, whether or not it then starts.
@@ -21,6 +23,7 @@ void CToolkitDlg::OnJoin() {
         WriteSetting(kJoinPortValue, m_strPort);
     }
     CarryOut(*this, plan);
+    return !plan.message;
 }
 
 void CToolkitDlg::OnCreateServer() {

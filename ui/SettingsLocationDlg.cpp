@@ -6,11 +6,12 @@
 #include "SettingsLocation.h"
 #include "settings_location_ids.h"
 
+const char kSettingsLocationItem[] = "Settings Location...";
+
 namespace {
 
 const char* const kColumns[] = {"Value", "Machine value", "Your per-user value"};
 const int kColumnWidths[] = {110, 185, 185};
-const char kItemText[] = "Settings Location...";
 
 void SetItemText(HWND list, int row, int column, const std::string& text) {
     LVITEMA item{};
@@ -145,23 +146,10 @@ void CSettingsLocationDlg::OnForgetUserCopy() {
     Refresh();
 }
 
-void InsertSettingsLocationItem(HWND window) {
-    HMENU menu = ::GetSystemMenu(window, FALSE);
-    const int count = menu ? ::GetMenuItemCount(menu) : 0;
-    if (count < 3) return;
-    // Before the separator that precedes the About item, which stays last.
-    UINT position = static_cast<UINT>(count - 2);
-    const UINT previous = ::GetMenuItemID(menu, static_cast<int>(position) - 1);
-    const bool ownGroup = previous >= 0x0020 && previous < IDM_SETTINGS_LOCATION;
-    if (!ownGroup && (::GetMenuState(menu, position - 1, MF_BYPOSITION) & MF_SEPARATOR) == 0)
-        ::InsertMenuA(menu, position++, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-    ::InsertMenuA(menu, position, MF_BYPOSITION | MF_STRING, IDM_SETTINGS_LOCATION, kItemText);
-}
-
 void UpdateSettingsLocationItem(HWND window, GameFamily family) {
     HMENU menu = ::GetSystemMenu(window, FALSE);
     if (!menu) return;
     const bool differs = ReadSettingsLocation(family).SplitMatters();
-    const std::string text = std::string(kItemText) + (differs ? " (differs)" : "");
+    const std::string text = std::string(kSettingsLocationItem) + (differs ? " (differs)" : "");
     ::ModifyMenuA(menu, IDM_SETTINGS_LOCATION, MF_BYCOMMAND | MF_STRING, IDM_SETTINGS_LOCATION, text.c_str());
 }

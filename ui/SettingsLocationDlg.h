@@ -29,8 +29,7 @@ private:
     std::vector<ValueDifference> m_differences;
 };
 
-// The main window's system-menu item: inserted before the About item's separator, in a group of its own
-// unless it follows other items of the program; its text ends in " (differs)" while a game of the
-// family runs as administrator and the per-user copy holds values the machine key lacks.
-void InsertSettingsLocationItem(HWND window);
+// The main window's system-menu item: its text ends in " (differs)" while a game of the family runs
+// as administrator and the per-user copy holds values the machine key lacks.
+extern const char kSettingsLocationItem[];
 void UpdateSettingsLocationItem(HWND window, GameFamily family);

@@ -2,6 +2,8 @@
 
 #include "AboutDlg.h"
 #include "LocalAddress.h"
+#include "Requests.h"
+#include "ServerPaste.h"
 #include "SettingsLocationDlg.h"
 #include "SystemServices.h"
 #include "launch.h"
@@ -10,7 +12,24 @@
 #include "toolkit_dlg_ids.h"
 
 namespace {
+
 const char kBrightmoorRefusal[] = "Address Book is for OV and MH Only!";
+
+// Inserts an item before the About item's separator, starting a group of its own with a separator
+// when the item before is not one of the group.
+void InsertBeforeAbout(HMENU menu, UINT id, const char* text) {
+    const int count = ::GetMenuItemCount(menu);
+    int at = count;
+    for (int i = 1; i < count; ++i)
+        if (::GetMenuItemID(menu, i) == IDM_ABOUTBOX) at = i - 1;
+    const UINT previous = at > 0 ? ::GetMenuItemID(menu, at - 1) : 0;
+    if (previous < IDM_YOUR_ADDRESSES || previous >= 0xF000) {
+        ::InsertMenuA(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        ++at;
+    }
+    ::InsertMenuA(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_STRING, id, text);
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CToolkitDlg, CDialog)
@@ -30,6 +49,10 @@ BEGIN_MESSAGE_MAP(CToolkitDlg, CDialog)
     ON_BN_CLICKED(IDC_SERVER_CONFIG, OnServerConfig)
     ON_BN_CLICKED(IDC_GENERAL_OPTIONS, OnGeneralOptions)
     ON_BN_CLICKED(IDC_ADDRESS_BOOK, OnAddressBook)
+    ON_MESSAGE(WM_COPYDATA, OnCopyData)
+    ON_MESSAGE(kCarryOutRequest, OnCarryOutRequest)
+    ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
+    ON_MESSAGE(WM_DESTROY, OnDestroy)
 END_MESSAGE_MAP()
 
 CToolkitDlg::CToolkitDlg(CDialog* pParent)
@@ -57,8 +80,8 @@ BOOL CToolkitDlg::OnInitDialog() {
             ::AppendMenuA(sysMenu, MF_SEPARATOR, 0, nullptr);
             ::AppendMenuA(sysMenu, MF_STRING, IDM_ABOUTBOX, about);
         }
+        AddSystemMenuItems(sysMenu);
     }
-    InsertSettingsLocationItem(m_hWnd);
 
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -73,18 +96,31 @@ BOOL CToolkitDlg::OnInitDialog() {
     FollowInstallationPath();
     m_pictures.Fit(m_hWnd, IDD_TOOLKIT_DIALOG);
     UpdateSettingsLocationItem(m_hWnd, Family());
+
+    SplitServerPastes(GetDlgItem(IDC_SERVER_ADDRESS), GetDlgItem(IDC_PORT));
+    ::SetPropA(m_hWnd, kHandOverProperty, reinterpret_cast<HANDLE>(1));
+    if (m_startRequest) {
+        // Handled before the dialog's loop first runs idle, that is before the window shows.
+        m_requests.push_back(PendingRequest{*m_startRequest, true});
+        ::PostMessageA(m_hWnd, kCarryOutRequest, 0, 0);
+    }
     return TRUE;
 }
 
+void CToolkitDlg::AddSystemMenuItems(HMENU sysMenu) {
+    InsertBeforeAbout(sysMenu, IDM_YOUR_ADDRESSES, "Your Addresses...");
+    InsertBeforeAbout(sysMenu, IDM_OPEN_LINKS, "Open mhtoolkit:// links with MH Toolkit");
+    InsertBeforeAbout(sysMenu, IDM_SETTINGS_LOCATION, kSettingsLocationItem);
+    ShowLinksCheck();
+}
+
 void CToolkitDlg::OnSysCommand(UINT nID, LPARAM) {
-    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        OnAbout();
-    } else if ((nID & 0xFFF0) == IDM_SETTINGS_LOCATION) {
-        CSettingsLocationDlg dlgLocation(Family());
-        dlgLocation.DoModal();
-        UpdateSettingsLocationItem(m_hWnd, Family());
-    } else {
-        Default();
+    switch (nID & 0xFFF0) {
+    case IDM_ABOUTBOX: OnAbout(); break;
+    case IDM_YOUR_ADDRESSES: OnYourAddresses(); break;
+    case IDM_OPEN_LINKS: OnToggleLinks(); break;
+    case IDM_SETTINGS_LOCATION: OnSettingsLocation(); break;
+    default: Default(); break;
     }
 }
 
@@ -124,12 +160,22 @@ void CToolkitDlg::OnSelectMH() { SelectGame(GameTarget::MH); }
 
 void CToolkitDlg::SelectGame(GameTarget target) {
     UpdateData(TRUE);
-    FollowInstallationPath();
-    m_strServerAddress = ReadSetting(kHostAddressValue);
-    m_strPort = ReadSetting(kJoinPortValue);
+    LoadSelectedGame();
     UpdateData(FALSE);
     if (!IsInstalled(target)) MessageBox(InfoOf(target).notInstalledMessage);
     UpdateSettingsLocationItem(m_hWnd, Family());
+}
+
+void CToolkitDlg::OnSettingsLocation() {
+    CSettingsLocationDlg dlgLocation(Family());
+    dlgLocation.DoModal();
+    UpdateSettingsLocationItem(m_hWnd, Family());
+}
+
+void CToolkitDlg::LoadSelectedGame() {
+    FollowInstallationPath();
+    m_strServerAddress = ReadSetting(kHostAddressValue);
+    m_strPort = ReadSetting(kJoinPortValue);
 }
 
 void CToolkitDlg::OnAddressBook() {

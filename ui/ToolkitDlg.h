@@ -6,9 +6,13 @@
 #include "GeneralOptionsDlg.h"
 #include "PlayerConfigDlg.h"
 #include "ServerConfigDlg.h"
+#include "command_line.h"
 #include "dialog.h"
 #include "game_selection.h"
 #include "pictures.h"
+
+#include <deque>
+#include <optional>
 
 class CToolkitDlg : public CDialog, public GameSelection {
 public:
@@ -24,6 +28,9 @@ public:
     CGeneralOptionsDlg m_dlgGeneralOptions;
     CServerConfigDlg m_dlgServerConfig;
     CPlayerConfigDlg m_dlgPlayerConfig;
+
+    // A join request of the command line, carried out as soon as the window is up; set before DoModal.
+    std::optional<Request> m_startRequest;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -53,10 +60,39 @@ protected:
 
     void OnAddressBook();
 
+    // Join requests: from the command line, or handed over by a later start of the program.
+    LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCarryOutRequest(WPARAM wParam, LPARAM lParam);
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+
+    // System-menu items.
+    void OnYourAddresses();
+    void OnSettingsLocation();
+    void OnToggleLinks();
+
     DECLARE_MESSAGE_MAP(CToolkitDlg)
 
 private:
+    static constexpr UINT kCarryOutRequest = WM_APP + 1;
+
+    struct PendingRequest {
+        Request request;
+        bool atStart;  // the program was started for it: it ends once the game is started
+    };
+
     void SelectGame(GameTarget target);
+    // What choosing a game reloads: installation folder, stored address and port, shown.
+    void LoadSelectedGame();
+    // Join as its button does it; true when the game was started.
+    bool JoinServer();
+    // Selects the request's game as its radio does, fills the fields and joins; true when started.
+    bool JoinFor(const Request& request);
+    // A link asks first; true when the user agrees.
+    bool ConfirmLink(const Request& request);
+    void CarryOutRequest(const PendingRequest& pending);
+    void AddSystemMenuItems(HMENU sysMenu);
+    void ShowLinksCheck();
     // Shows the target's not-installed message when its flag is clear; true when it is installed.
     bool PassInstalledGate(GameTarget target);
     // Runs a settings editor: shows the not-installed message of the selected target, if any, and
@@ -65,4 +101,6 @@ private:
     void RunEditor(Editor& editor, void (*load)(SettingsAccess&, Values&),
                    void (*save)(SettingsAccess&, const Values&));
     void FollowInstallationPath();
+
+    std::deque<PendingRequest> m_requests;
 };

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -351,9 +352,42 @@ bool IsMessageBox(HWND hWnd) { return ::GetDlgItem(hWnd, kTextId) && ::GetDlgIte
 
 // --- The toolkit process ---------------------------------------------------------------------------------
 
-Toolkit::Toolkit(const std::string& workDir, const std::string& exePath) {
+CommandTail Args(const std::vector<std::string>& args) {
+    CommandTail tail;
+    for (const std::string& arg : args) {
+        if (!tail.text.empty()) tail.text += ' ';
+        if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) {
+            tail.text += arg;
+            continue;
+        }
+        // Backslashes count only before a quote: doubled there, and one more escapes the quote.
+        tail.text += '"';
+        size_t backslashes = 0;
+        for (char c : arg) {
+            if (c == '\\') {
+                ++backslashes;
+                continue;
+            }
+            tail.text.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+            tail.text += c;
+            backslashes = 0;
+        }
+        tail.text.append(backslashes * 2, '\\');
+        tail.text += '"';
+    }
+    return tail;
+}
+
+Toolkit::Toolkit(const std::string& workDir, const std::string& exePath) { Start(workDir, "", exePath); }
+
+Toolkit::Toolkit(const std::string& workDir, const CommandTail& tail, const std::string& exePath) {
+    Start(workDir, tail.text, exePath);
+}
+
+void Toolkit::Start(const std::string& workDir, const std::string& tail, const std::string& exePath) {
     std::string exe = exePath.empty() ? Join(Join(TestDir(), "app"), "MHToolkit.exe") : exePath;
     std::string commandLine = "\"" + exe + "\"";
+    if (!tail.empty()) commandLine += " " + tail;
     STARTUPINFOA si{};
     si.cb = sizeof si;
     if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si,
@@ -428,9 +462,9 @@ MessageBoxInfo Toolkit::WaitMessageBox() {
     return box;
 }
 
-void Toolkit::Dismiss(const MessageBoxInfo& box) {
+void Toolkit::Dismiss(const MessageBoxInfo& box, int buttonId) {
     if (!box.hWnd) return;
-    ::PostMessageA(box.hWnd, WM_COMMAND, IDOK, 0);
+    ::PostMessageA(box.hWnd, WM_COMMAND, static_cast<WPARAM>(buttonId), 0);
     WaitFor([&] { return !::IsWindow(box.hWnd) || !::IsWindowVisible(box.hWnd); });
 }
 
@@ -439,6 +473,44 @@ std::string Toolkit::TakeMessage() {
     if (!box.hWnd) return "<no message>";
     Dismiss(box);
     return box.text;
+}
+
+namespace {
+
+struct ShownWindowSearch {
+    DWORD pid;
+    HWND found;
+};
+
+// A CALLBACK function: on i686 a lambda does not convert to the stdcall WNDENUMPROC.
+BOOL CALLBACK FindShownWindow(HWND hWnd, LPARAM lParam) {
+    auto* s = reinterpret_cast<ShownWindowSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    if (owner == s->pid && ::IsWindowVisible(hWnd) && !IsMessageBox(hWnd)) s->found = hWnd;
+    return !s->found;
+}
+
+}  // namespace
+
+Toolkit::Outcome Toolkit::WatchUntilExit(DWORD timeoutMs) {
+    Outcome outcome;
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (::WaitForSingleObject(pi_.hProcess, 1) == WAIT_TIMEOUT) {
+        if (::GetTickCount64() > deadline) return outcome;
+        ShownWindowSearch search{Pid(), nullptr};
+        ::EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found && !outcome.showedWindow) {
+            char title[128] = {};
+            ::GetWindowTextA(search.found, title, sizeof title);
+            outcome.shown = ClassName(search.found) + " \"" + title + "\"";
+        }
+        outcome.showedWindow = outcome.showedWindow || search.found;
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(pi_.hProcess, &code);
+    outcome.exitCode = code;
+    return outcome;
 }
 
 bool Toolkit::NoMessageWindow() {
@@ -712,9 +784,10 @@ std::vector<MenuItem> SystemMenu(HWND window) {
     std::istringstream lines(AskProbe(window, "MHT_DescribeSystemMenu", "sysmenu.txt"));
     std::string line;
     while (std::getline(lines, line)) {
-        const std::vector<std::string> f = Fields(line, 3);
-        if (f.size() != 3) continue;
-        items.push_back(MenuItem{static_cast<UINT>(std::stoul(f[0])), static_cast<UINT>(std::stoul(f[1])), f[2]});
+        const std::vector<std::string> f = Fields(line, 4);
+        if (f.size() != 4) continue;
+        items.push_back(MenuItem{static_cast<UINT>(std::stoul(f[0])), static_cast<UINT>(std::stoul(f[1])), f[3],
+                                 static_cast<UINT>(std::stoul(f[2]))});
     }
     return items;
 }
@@ -833,6 +906,50 @@ BoxIcon IconOf(const MessageBoxInfo& box) {
         return bestLikeness >= 0.95;
     }, 3000);
     return clear ? best : BoxIcon::None;
+}
+
+// --- Clipboard ------------------------------------------------------------------------------------------------
+
+bool SetClipboardText(const std::string& text) {
+    const std::wstring wide(text.begin(), text.end());
+    bool done = false;
+    // Another process may hold the clipboard for a moment.
+    WaitFor([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000);
+    if (::EmptyClipboard()) {
+        const size_t size = (wide.size() + 1) * sizeof(wchar_t);
+        HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+        if (void* target = memory ? ::GlobalLock(memory) : nullptr) {
+            std::memcpy(target, wide.c_str(), size);
+            ::GlobalUnlock(memory);
+            done = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        }
+        if (!done && memory) ::GlobalFree(memory);
+    }
+    ::CloseClipboard();
+    return done;
+}
+
+std::string ClipboardText(UINT format) {
+    std::string text = "<none>";
+    if (!WaitFor([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return text;
+    if (HANDLE data = ::GetClipboardData(format)) {
+        if (const void* p = ::GlobalLock(data)) {
+            if (format == CF_UNICODETEXT) {
+                std::wstring wide(static_cast<const wchar_t*>(p));
+                text.assign(wide.begin(), wide.end());
+            } else {
+                text = static_cast<const char*>(p);
+            }
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+void PasteInto(HWND edit, const std::string& text) {
+    SetClipboardText(text);
+    Query(edit, WM_PASTE);
 }
 
 ForeignWindow::ForeignWindow(const std::string& title) {

@@ -123,10 +123,19 @@ struct MessageBoxInfo {
 
 // --- The toolkit process ---------------------------------------------------------------------------
 
+// What follows the program's name on its command line.
+struct CommandTail {
+    std::string text;
+};
+// The arguments, each quoted as the system's argument parser reads it back.
+CommandTail Args(const std::vector<std::string>& args);
+
 class Toolkit {
 public:
     // Starts the program (by default the one built beside the tests) in `workDir`.
     explicit Toolkit(const std::string& workDir, const std::string& exePath = "");
+    // The same with arguments.
+    Toolkit(const std::string& workDir, const CommandTail& tail, const std::string& exePath = "");
     ~Toolkit();
     Toolkit(const Toolkit&) = delete;
     Toolkit& operator=(const Toolkit&) = delete;
@@ -140,8 +149,8 @@ public:
     HWND WaitDialog(const std::string& caption);
     // Waits for a message box of this process and reads it.
     MessageBoxInfo WaitMessageBox();
-    // Closes the message box with its OK button and waits until it is gone.
-    void Dismiss(const MessageBoxInfo& box);
+    // Closes the message box with its OK button (or another) and waits until it is gone.
+    void Dismiss(const MessageBoxInfo& box, int buttonId = IDOK);
     // Reads and dismisses the next message box; returns its text.
     std::string TakeMessage();
     // True when no message box of the process is showing.
@@ -150,8 +159,18 @@ public:
     bool NoMessageWindow();
     // Waits for the process to end; returns its exit code, or nullopt on timeout.
     std::optional<DWORD> WaitExit(DWORD timeoutMs = 10000);
+    // Waits for the process to end, looking all the while for a visible window of it other than a
+    // message box.
+    struct Outcome {
+        std::optional<DWORD> exitCode;
+        bool showedWindow = false;
+        std::string shown;  // class and title of the first window seen, for the failure message
+    };
+    Outcome WatchUntilExit(DWORD timeoutMs = 10000);
 
 private:
+    void Start(const std::string& workDir, const std::string& tail, const std::string& exePath);
+
     PROCESS_INFORMATION pi_{};
     HWND main_ = nullptr;
 };
@@ -211,6 +230,7 @@ struct MenuItem {
     UINT type = 0;  // MFT_* flags
     UINT id = 0;
     std::string text;
+    UINT state = 0;  // MFS_* flags
 };
 // The window's system menu as its own process holds it (read there through a message hook).
 std::vector<MenuItem> SystemMenu(HWND window);
@@ -235,6 +255,15 @@ DialogLayout Layout(HWND dialog);
 enum class BoxIcon { None, Exclamation, Hand, Asterisk, Question };
 // The standard icon a message box shows, recognised by its pixels on the screen.
 BoxIcon IconOf(const MessageBoxInfo& box);
+
+// --- Clipboard ------------------------------------------------------------------------------------
+
+// Puts the text on the clipboard as CF_UNICODETEXT, as a copy in another program does.
+bool SetClipboardText(const std::string& text);
+// The clipboard's text in the format (CF_TEXT or CF_UNICODETEXT, narrowed), or "<none>".
+std::string ClipboardText(UINT format = CF_UNICODETEXT);
+// Puts the text on the clipboard and sends WM_PASTE to the edit, as Ctrl+V does.
+void PasteInto(HWND edit, const std::string& text);
 
 // A top-level window of the test process, standing for a window of some other program.
 class ForeignWindow {

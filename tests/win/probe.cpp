@@ -18,7 +18,7 @@ void PathBesideSelf(const char* fileName, char* path, DWORD size) {
     if (length + std::strlen(fileName) + 1 <= size) std::strcat(path, fileName);
 }
 
-// One line per item: type flags, command id, text (tab-separated). Written to a temporary name and
+// One line per item: type flags, command id, state flags, text (tab-separated). Written to a temporary name and
 // renamed, so a reader never sees half a file.
 void DescribeSystemMenu(HWND window) {
     char path[MAX_PATH], temporary[MAX_PATH];
@@ -32,11 +32,11 @@ void DescribeSystemMenu(HWND window) {
             char text[256] = {};
             MENUITEMINFOA item{};
             item.cbSize = sizeof item;
-            item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+            item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
             item.dwTypeData = text;
             item.cch = sizeof text;
             if (!::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item)) continue;
-            std::fprintf(out, "%u\t%u\t%s\n", item.fType, item.wID, text);
+            std::fprintf(out, "%u\t%u\t%u\t%s\n", item.fType, item.wID, item.fState, text);
         }
     }
     std::fclose(out);
