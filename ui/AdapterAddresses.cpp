@@ -9,6 +9,12 @@
 
 std::vector<AdapterAddress> UpAdapterAddresses() {
     std::vector<AdapterAddress> found;
+    // The IP helper is loaded when the list is asked for: linked, it would load at every start.
+    typedef ULONG(WINAPI * GetAdaptersAddressesFunction)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG);
+    HMODULE helper = ::LoadLibraryA("iphlpapi.dll");
+    const auto getAdaptersAddresses = reinterpret_cast<GetAdaptersAddressesFunction>(
+        reinterpret_cast<void*>(helper ? ::GetProcAddress(helper, "GetAdaptersAddresses") : nullptr));
+    if (!getAdaptersAddresses) return found;
     const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
     ULONG size = 16 * 1024;
     std::vector<unsigned char> buffer;
@@ -16,8 +22,8 @@ std::vector<AdapterAddress> UpAdapterAddresses() {
     // The list may grow between the size query and the read: try a few times.
     for (int attempt = 0; attempt < 4 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
         buffer.resize(size);
-        result = ::GetAdaptersAddresses(AF_INET, flags, nullptr,
-                                        reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+        result = getAdaptersAddresses(AF_INET, flags, nullptr,
+                                      reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
     }
     if (result != NO_ERROR) return found;
     for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter; adapter = adapter->Next) {
