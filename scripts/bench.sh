@@ -12,13 +12,7 @@ install_packages
 build_tree win32
 build_tree win64
 
-if [ -f "$BUILD_DIR/session.env" ]; then
-    source "$BUILD_DIR/session.env"
-else
-    trap stop_wine_session EXIT
-    start_wine_session
-    start_keepalive "$BUILD_DIR/win64/tests/win/keepalive.exe"
-fi
+join_or_start_session
 
 summary=()
 bench() {  # tree, loader

@@ -87,6 +87,18 @@ start_wine_session() {
     "$WINE" wineboot </dev/null >/dev/null 2>&1
 }
 
+# Joins the Wine session of `dev-session.sh start` when one is up for $BUILD_DIR; otherwise starts
+# one of its own (with the keep-alive) that ends when the script exits.
+join_or_start_session() {
+    if [ -f "$BUILD_DIR/session.env" ]; then
+        source "$BUILD_DIR/session.env"
+    else
+        trap stop_wine_session EXIT
+        start_wine_session
+        start_keepalive "$BUILD_DIR/win64/tests/win/keepalive.exe"
+    fi
+}
+
 # Keeps Wine's desktop process alive between test processes.
 start_keepalive() {
     "$WINE" "$1" </dev/null >/dev/null 2>&1 &

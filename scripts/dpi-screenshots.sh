@@ -9,12 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(imagemagick)
 install_packages
 build_tree win64
-if [ -f "$BUILD_DIR/session.env" ]; then
-    source "$BUILD_DIR/session.env"
-else
-    trap stop_wine_session EXIT
-    start_wine_session
-fi
+join_or_start_session
 LOADER="$WINE"; PROGRAM="$BUILD_DIR/win64/app/MHToolkit.exe"
 if "$WINE32" --version >/dev/null 2>&1; then
     build_tree win32

@@ -18,13 +18,30 @@ void PathBesideSelf(const char* fileName, char* path, DWORD size) {
     if (length + std::strlen(fileName) + 1 <= size) std::strcat(path, fileName);
 }
 
-// One line per item: type flags, command id, state flags, text (tab-separated). Written to a temporary name and
-// renamed, so a reader never sees half a file.
-void DescribeSystemMenu(HWND window) {
+// A report beside this DLL, written under a temporary name and renamed when complete, so a reader
+// never sees half a file.
+struct Report {
     char path[MAX_PATH], temporary[MAX_PATH];
-    PathBesideSelf("sysmenu.txt", path, MAX_PATH);
-    PathBesideSelf("sysmenu.tmp", temporary, MAX_PATH);
-    FILE* out = std::fopen(temporary, "wb");
+    FILE* out;
+    explicit Report(const char* name) {
+        char file[64];
+        std::snprintf(file, sizeof file, "%s.txt", name);
+        PathBesideSelf(file, path, MAX_PATH);
+        std::snprintf(file, sizeof file, "%s.tmp", name);
+        PathBesideSelf(file, temporary, MAX_PATH);
+        out = std::fopen(temporary, "wb");
+    }
+    ~Report() {
+        if (!out) return;
+        std::fclose(out);
+        ::MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
+    }
+};
+
+// One line per item: type flags, command id, state flags, text (tab-separated).
+void DescribeSystemMenu(HWND window) {
+    Report report("sysmenu");
+    FILE* out = report.out;
     if (!out) return;
     if (HMENU menu = ::GetSystemMenu(window, FALSE)) {
         const int count = ::GetMenuItemCount(menu);
@@ -39,18 +56,14 @@ void DescribeSystemMenu(HWND window) {
             std::fprintf(out, "%u\t%u\t%u\t%s\n", item.fType, item.wID, item.fState, text);
         }
     }
-    std::fclose(out);
-    ::MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
 }
 
 // The dialog's base units and DPI, then one line per control: class, style, window rectangle in
 // the dialog's client coordinates, client size, size of its label as drawn in its font (the width
 // it may wrap to for wrapping statics), size of its picture, and its text (tab-separated).
 void DescribeLayout(HWND dialog) {
-    char path[MAX_PATH], temporary[MAX_PATH];
-    PathBesideSelf("layout.txt", path, MAX_PATH);
-    PathBesideSelf("layout.tmp", temporary, MAX_PATH);
-    FILE* out = std::fopen(temporary, "wb");
+    Report report("layout");
+    FILE* out = report.out;
     if (!out) return;
     RECT units = {0, 0, 4, 8};
     ::MapDialogRect(dialog, &units);
@@ -86,16 +99,12 @@ void DescribeLayout(HWND dialog) {
                      window.left, window.top, window.right, window.bottom, client.right, client.bottom, label.cx,
                      label.cy, picture.bmWidth, picture.bmHeight, text);
     }
-    std::fclose(out);
-    ::MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
 }
 
 // One line per row of a report-view list, its cells as hex of their whole text, tab-separated.
 void DescribeListView(HWND list) {
-    char path[MAX_PATH], temporary[MAX_PATH];
-    PathBesideSelf("listview.txt", path, MAX_PATH);
-    PathBesideSelf("listview.tmp", temporary, MAX_PATH);
-    FILE* out = std::fopen(temporary, "wb");
+    Report report("listview");
+    FILE* out = report.out;
     if (!out) return;
     static char text[70000];
     HWND header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
@@ -114,8 +123,6 @@ void DescribeListView(HWND list) {
         }
         std::fputc('\n', out);
     }
-    std::fclose(out);
-    ::MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING);
 }
 
 }  // namespace
