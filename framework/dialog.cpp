@@ -23,27 +23,9 @@ void SetTextIfChanged(HWND hWnd, const CString& text) {
     ::SetWindowTextA(hWnd, text.c_str());
 }
 
-// Set once the program is ending on an uncaught exception: the dialog procedures then leave every
-// message to the dialog manager, so no handler runs again while the message box is up.
+// Set once the program is ending on a fatal error: the dialog procedures then leave every message
+// to the dialog manager, so no handler runs again while the message box is up.
 bool g_bEnding = false;
-
-// Called inside a catch block. Nothing here allocates: the texts are fixed and the program's name
-// sits in a static buffer. The process ends at once: after a handler was abandoned halfway, no code
-// of the program (destructors, exit handlers) is to run.
-[[noreturn]] void EndOnUncaughtException() {
-    const char* text = "The program met an internal error and has to close.";
-    try {
-        throw;
-    } catch (const std::bad_alloc&) {
-        text = "The program ran out of memory and has to close.";
-    } catch (...) {
-    }
-    g_bEnding = true;
-    // Without an owner, task-modal: every window of the thread is disabled while the box is up.
-    ::MessageBoxA(nullptr, text, AfxGetAppName(), MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
-    ::TerminateProcess(::GetCurrentProcess(), kFatalErrorExitCode);
-    ::ExitProcess(kFatalErrorExitCode);  // not reached: TerminateProcess does not return for itself
-}
 
 CString GetText(HWND hWnd) {
     int length = ::GetWindowTextLengthA(hWnd);
@@ -96,16 +78,23 @@ int AfxMessageBox(const char* text, UINT type, UINT /*helpId*/) {
     return ::MessageBoxA(owner, text, AfxGetAppName(), type);
 }
 
+void AfxFatalError(FatalError error) {
+    g_bEnding = true;
+    // Fixed texts, nothing allocated. Without an owner, task-modal: every window of the thread is
+    // disabled while the box is up.
+    const char* text = error == FatalError::OutOfMemory ? "The program ran out of memory and has to close."
+                                                        : "The program met an internal error and has to close.";
+    ::MessageBoxA(nullptr, text, AfxGetAppName(), MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+    ::TerminateProcess(::GetCurrentProcess(), kFatalErrorExitCode);
+    ::ExitProcess(kFatalErrorExitCode);  // not reached: TerminateProcess does not return for itself
+}
+
 int AfxWinMain() {
     CWinApp* app = AfxGetApp();
     if (!app) return -1;
     // The application's dialogs run their own modal loops; there is no loop of its own to enter.
-    try {
-        app->InitInstance();
-        return app->ExitInstance();
-    } catch (...) {
-        EndOnUncaughtException();
-    }
+    app->InitInstance();
+    return app->ExitInstance();
 }
 
 // --- Data exchange -----------------------------------------------------------------------------
@@ -299,15 +288,6 @@ bool CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    // No exception may unwind through the system's frames that called this procedure.
-    try {
-        return HandleMessage(hWnd, message, wParam, lParam);
-    } catch (...) {
-        EndOnUncaughtException();
-    }
-}
-
-INT_PTR CDialog::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (g_bEnding) return FALSE;
     if (message == WM_INITDIALOG) {
         CDialog* dialog = reinterpret_cast<CDialog*>(lParam);

@@ -32,10 +32,13 @@ int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
 // Runs the application object: InitInstance, then ExitInstance when it returns FALSE.
 int AfxWinMain();
 
-// An exception that no handler caught ends the program: a message box says so (out of memory, or an
-// internal error) and the process ends with this code. Caught in the dialog procedure, so that it
-// never unwinds through the system's frames, and around InitInstance.
+// The program is built without exceptions: an allocation that fails, or an error check of the
+// standard library, ends it here (runtime.cpp). A message box says why; no dialog handles a message
+// while it is up, and then the process ends at once with kFatalErrorExitCode, running no more of
+// the program's code.
+enum class FatalError { OutOfMemory, Internal };
 constexpr UINT kFatalErrorExitCode = 3;
+[[noreturn]] void AfxFatalError(FatalError error);
 
 // --- Handler tables ----------------------------------------------------------------------------
 
@@ -158,7 +161,6 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static INT_PTR HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     void FillFromInitData();
 

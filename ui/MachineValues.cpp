@@ -10,17 +10,15 @@ bool RunMachineValuesOption(int argc, char** argv, int* exitCode) {
     if (argc < 2 || !argv || std::strcmp(argv[1], kWriteMachineValuesOption) != 0) return false;
     const auto family = argc == 4 ? FamilyFromToken(argv[2]) : std::nullopt;
     const auto values = family ? DecodeValues(argv[3]) : std::nullopt;
-    if (!values) {
-        *exitCode = kMachineValuesRefused;
-        return true;
-    }
+    *exitCode = kMachineValuesRefused;
+    if (!family || !values) return true;
     // The key is created when missing, so that an elevated game finds the values too.
     HKEY key = nullptr;
     if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeyPathOf(*family), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY,
                           nullptr, &key, nullptr) == ERROR_SUCCESS)
         ::RegCloseKey(key);
     Win32Registry registry;
-    const int written = WriteMachineValues(registry, *family, *values);
+    const int written = WriteMachineValues(registry, family.value(), *values);
     *exitCode = written == static_cast<int>(values->size()) ? kMachineValuesWritten : kMachineValuesFailed;
     return true;
 }

@@ -1,7 +1,6 @@
-// The framework's boundary for exceptions no handler caught, on a test program whose handlers
-// throw: the program says why it has to close, keeps its windows disabled meanwhile, unwinds
-// nothing through the system's frames, and ends with the fatal-error exit code once the message is
-// dismissed.
+// The framework's end for what would have thrown, on a test program whose handlers fail: the
+// program says why it has to close, keeps its windows disabled meanwhile, runs none of the code
+// after the failure, and ends with the fatal-error exit code once the message is dismissed.
 #include <gtest/gtest.h>
 
 #include "fatal_error_ids.h"
@@ -19,23 +18,22 @@ struct Fault {
     int button;
     const char* what;
     const char* message;
-    bool inDialog;  // thrown in a dialog's handler, and caught before it leaves the dialog procedure
+    bool inDialog;  // failed in a dialog's handler
 };
 
 const Fault kFaults[] = {
     {IDC_EXHAUST_MEMORY, "an allocation fails in a click handler", kOutOfMemory, true},
-    {IDC_THROW_ERROR, "a standard exception in a click handler", kInternalError, true},
-    {IDC_OPEN_FAILING, "an exception that is none of the standard ones, from a nested dialog's initialisation",
-     kInternalError, true},
-    {IDC_END_AND_THROW, "an allocation failure after the dialog has ended", kOutOfMemory, false},
+    {IDC_LIBRARY_ERROR, "an index out of range in a click handler", kInternalError, true},
+    {IDC_OPEN_FAILING, "an index out of range in a nested dialog's initialisation", kInternalError, true},
+    {IDC_END_AND_FAIL, "an allocation failure after the dialog has ended", kOutOfMemory, false},
 };
 
-TEST(FatalError, AnExceptionFromAHandlerEndsTheProgramWithAMessage) {
+TEST(FatalError, AFailureEndsTheProgramAtOnceWithAMessage) {
     Sandbox sandbox;
     for (const Fault& fault : kFaults) {
         SCOPED_TRACE(fault.what);
-        const std::string unwound = Join(sandbox.work, "unwound");
-        ::DeleteFileA(unwound.c_str());
+        const std::string wentOn = Join(sandbox.work, "went-on");
+        ::DeleteFileA(wentOn.c_str());
         Toolkit app(sandbox.work, Join(TestDir(), "fatal_error.exe"));
         HWND dialog = app.WaitDialog("Fatal Error Test");
         ASSERT_TRUE(dialog);
@@ -51,8 +49,8 @@ TEST(FatalError, AnExceptionFromAHandlerEndsTheProgramWithAMessage) {
         EXPECT_FALSE(app.WaitExit(0));
         app.Dismiss(box);
         EXPECT_EQ(app.WaitExit(), kFatalErrorExit);
-        // Nothing unwound through the frames that called the dialog procedure.
-        EXPECT_EQ(::GetFileAttributesA(unwound.c_str()), INVALID_FILE_ATTRIBUTES);
+        // Nothing after the failing statement ran.
+        EXPECT_EQ(::GetFileAttributesA(wentOn.c_str()), INVALID_FILE_ATTRIBUTES);
     }
 }
 
