@@ -8,17 +8,19 @@
 
 bool RunMachineValuesOption(int argc, char** argv, int* exitCode) {
     if (argc < 2 || !argv || std::strcmp(argv[1], kWriteMachineValuesOption) != 0) return false;
-    const auto family = argc == 4 ? FamilyFromToken(argv[2]) : std::nullopt;
-    const auto values = family ? DecodeValues(argv[3]) : std::nullopt;
     *exitCode = kMachineValuesRefused;
-    if (!family || !values) return true;
+    if (argc != 4) return true;
+    const auto family = FamilyFromToken(argv[2]);
+    if (!family) return true;
+    const auto values = DecodeValues(argv[3]);
+    if (!values) return true;
     // The key is created when missing, so that an elevated game finds the values too.
     HKEY key = nullptr;
     if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeyPathOf(*family), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY,
                           nullptr, &key, nullptr) == ERROR_SUCCESS)
         ::RegCloseKey(key);
     Win32Registry registry;
-    const int written = WriteMachineValues(registry, family.value(), *values);
+    const int written = WriteMachineValues(registry, *family, *values);
     *exitCode = written == static_cast<int>(values->size()) ? kMachineValuesWritten : kMachineValuesFailed;
     return true;
 }
