@@ -1,7 +1,6 @@
 #include "dialog.h"
 
 #include <cstring>
-#include <new>
 
 namespace {
 
