@@ -1,15 +1,15 @@
-#include "ToolkitDlg.h"
+#include "ui/ToolkitDlg.h"
 
-#include "AboutDlg.h"
-#include "LocalAddress.h"
-#include "Requests.h"
-#include "ServerPaste.h"
-#include "SettingsLocationDlg.h"
-#include "SystemServices.h"
-#include "launch.h"
+#include "core/launch.h"
 #include "resource.h"
 #include "settings_location_ids.h"
 #include "toolkit_dlg_ids.h"
+#include "ui/AboutDlg.h"
+#include "ui/SettingsLocationDlg.h"
+#include "win32/HandOver.h"
+#include "win32/LocalAddress.h"
+#include "win32/ServerPaste.h"
+#include "win32/SystemServices.h"
 
 namespace {
 

@@ -2,14 +2,14 @@
 // the launch actions, the settings editors, the address book and the About box.
 #pragma once
 
-#include "AddressBookDlg.h"
-#include "GeneralOptionsDlg.h"
-#include "PlayerConfigDlg.h"
-#include "ServerConfigDlg.h"
-#include "command_line.h"
-#include "dialog.h"
-#include "game_selection.h"
-#include "pictures.h"
+#include "core/command_line.h"
+#include "core/game_selection.h"
+#include "framework/dialog.h"
+#include "framework/pictures.h"
+#include "ui/AddressBookDlg.h"
+#include "ui/GeneralOptionsDlg.h"
+#include "ui/PlayerConfigDlg.h"
+#include "ui/ServerConfigDlg.h"
 
 #include <deque>
 #include <optional>
