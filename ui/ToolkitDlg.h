@@ -14,9 +14,12 @@
 #include <deque>
 #include <optional>
 
-class CToolkitDlg : public CDialog, public GameSelection {
+class CToolkitDlg : public CDialog {
 public:
     explicit CToolkitDlg(CDialog* pParent = nullptr);
+
+    // The game choice and installed flags, and the reads and writes of the chosen game's key.
+    GameSelection m_selection;
 
     CString m_strServerAddress;
     CString m_strPort;  // at most 4 characters

@@ -10,15 +10,15 @@
 template <class Editor, class Values>
 void CToolkitDlg::RunEditor(Editor& editor, void (*load)(SettingsAccess&, Values&),
                             void (*save)(SettingsAccess&, const Values&)) {
-    if (const std::optional<GameTarget> failure = EditorGateFailure()) {
+    if (const std::optional<GameTarget> failure = m_selection.EditorGateFailure()) {
         MessageBox(InfoOf(*failure).notInstalledMessage);
         return;
     }
-    editor.m_nOrvantaRadio = m_nOVRadio;
-    editor.m_nBrightmoorRadio = m_nBMRadio;
-    load(*this, editor);
+    editor.m_nOrvantaRadio = m_selection.m_nOVRadio;
+    editor.m_nBrightmoorRadio = m_selection.m_nBMRadio;
+    load(m_selection, editor);
     if (editor.DoModal() != IDOK) return;
-    save(*this, editor);
+    save(m_selection, editor);
 }
 
 void CToolkitDlg::OnPlayerConfig() { RunEditor(m_dlgPlayerConfig, LoadPlayerConfig, SavePlayerConfig); }

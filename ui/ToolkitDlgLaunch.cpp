@@ -4,7 +4,7 @@
 #include "win32/SystemServices.h"
 
 bool CToolkitDlg::PassInstalledGate(GameTarget target) {
-    if (IsInstalled(target)) return true;
+    if (m_selection.IsInstalled(target)) return true;
     MessageBox(InfoOf(target).notInstalledMessage);
     return false;
 }
@@ -13,14 +13,14 @@ void CToolkitDlg::OnJoin() { JoinServer(); }
 
 bool CToolkitDlg::JoinServer() {
     UpdateData(TRUE);
-    const GameTarget target = LaunchTarget();
+    const GameTarget target = m_selection.LaunchTarget();
     if (!PassInstalledGate(target)) return false;
     if (target == GameTarget::MH) FollowInstallationPath();
     const LaunchPlan plan = PlanJoin(target, m_strServerAddress, m_strPort);
     // What is started is stored first, whether or not it then starts.
     if (!plan.message) {
-        WriteSetting(kHostAddressValue, m_strServerAddress);
-        WriteSetting(kJoinPortValue, m_strPort);
+        m_selection.WriteSetting(kHostAddressValue, m_strServerAddress);
+        m_selection.WriteSetting(kJoinPortValue, m_strPort);
     }
     CarryOut(*this, plan);
     return !plan.message;
@@ -28,11 +28,11 @@ bool CToolkitDlg::JoinServer() {
 
 void CToolkitDlg::OnCreateServer() {
     UpdateData(TRUE);
-    const GameTarget target = LaunchTarget();
+    const GameTarget target = m_selection.LaunchTarget();
     if (!PassInstalledGate(target)) return;
     if (target == GameTarget::MH) FollowInstallationPath();
     const LaunchPlan plan = PlanCreate(target, m_strPort);
-    if (!plan.message) WriteSetting(kJoinPortValue, m_strPort);
+    if (!plan.message) m_selection.WriteSetting(kJoinPortValue, m_strPort);
     CarryOut(*this, plan);
 }
 

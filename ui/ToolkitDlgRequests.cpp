@@ -57,7 +57,7 @@ void CToolkitDlg::CarryOutRequest(const PendingRequest& pending) {
 bool CToolkitDlg::ConfirmLink(const Request& request) {
     // The port the join will use when the link has none: the game's stored one, read without the
     // side effect on the installed flags that the selection's reads have.
-    const std::string storedPort = Store().Read(InfoOf(request.target).family, kJoinPortValue);
+    const std::string storedPort = m_selection.Store().Read(InfoOf(request.target).family, kJoinPortValue);
     const std::string question = LinkQuestion(request, storedPort);
     // Asked on its own: a window not shown yet stays hidden when the answer starts the game.
     return ::MessageBoxA(m_hWnd, question.c_str(), AfxGetAppName(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
@@ -66,7 +66,7 @@ bool CToolkitDlg::ConfirmLink(const Request& request) {
 
 bool CToolkitDlg::JoinFor(const Request& request) {
     // As a click on the game's radio, but without its not-installed message: Join shows that one.
-    SelectTarget(request.target);
+    m_selection.SelectTarget(request.target);
     LoadSelectedGame();
     m_strServerAddress = request.server.host;
     if (request.server.port) m_strPort = *request.server.port;
