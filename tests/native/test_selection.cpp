@@ -143,6 +143,23 @@ TEST(Launch, CommandLinesJoinTheFieldsWithOneBlank) {
         EXPECT_EQ(plan.message, nullptr) << plan.commandLine;
 }
 
+TEST(Launch, PlansNameTheProgramAndGameTheyStart) {
+    const struct {
+        LaunchPlan plan;
+        LaunchProgram program;
+        GameTarget target;
+    } cases[] = {{PlanJoin(GameTarget::BM, "a", "1"), LaunchProgram::Game, GameTarget::BM},
+                 {PlanCreate(GameTarget::OV, "1"), LaunchProgram::Game, GameTarget::OV},
+                 {PlanPing("a"), LaunchProgram::Ping, GameTarget::MH},
+                 {PlanTelnet("a", "1"), LaunchProgram::Telnet, GameTarget::MH}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.plan.program, c.program) << c.plan.commandLine;
+        if (c.program == LaunchProgram::Game) {
+            EXPECT_EQ(c.plan.target, c.target) << c.plan.commandLine;
+        }
+    }
+}
+
 TEST(Launch, EmptyFieldsStopWithTheirMessagesAddressFirst) {
     EXPECT_STREQ(PlanJoin(GameTarget::OV, "", "").message, "Please enter an IP address to connect to!");
     EXPECT_STREQ(PlanJoin(GameTarget::OV, "a", "").message, "Please enter a port (2346 is default)");
