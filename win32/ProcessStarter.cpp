@@ -27,7 +27,8 @@ DWORD StartProgramElevated(HWND owner, const std::string& commandLine) {
     const std::string folder = CurrentFolder();
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_FLAG_NO_UI;
+    // Done before returning: after a join request the program may end at once.
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     info.hwnd = owner;
     info.lpVerb = "runas";
     info.lpFile = split.program.c_str();
