@@ -265,18 +265,16 @@ std::string MachineValuesParameters(GameFamily family, const StoredValues& value
 }
 
 int WriteMachineValues(Registry& registry, GameFamily family, const StoredValues& values) {
-    Registry::Key key = 0;
-    if (registry.OpenKey(KeyPathOf(family), &key) != Registry::kOk) return -1;
+    const ScopedKey key(registry, KeyPathOf(family));
+    if (!key.IsOpen()) return -1;
     int written = 0;
     for (const auto& entry : values) {
         const std::string& data = entry.second.data;
-        if (registry.SetValue(key, entry.first, entry.second.type, reinterpret_cast<const unsigned char*>(data.data()),
-                              static_cast<unsigned long>(data.size())) != Registry::kOk) {
-            written = -1;
-            break;
-        }
+        if (registry.SetValue(key.Get(), entry.first, entry.second.type,
+                              reinterpret_cast<const unsigned char*>(data.data()),
+                              static_cast<unsigned long>(data.size())) != Registry::kOk)
+            return -1;
         ++written;
     }
-    registry.CloseKey(key);
     return written;
 }
