@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/start_failure.h"
+#include "win32/SystemLibrary.h"
 
 DWORD StartProgram(const std::string& commandLine) {
     // CreateProcess may write into the command line.
@@ -36,11 +37,8 @@ DWORD StartProgramElevated(HWND owner, const std::string& commandLine) {
     info.lpDirectory = folder.c_str();
     info.nShow = SW_SHOWNORMAL;
     // The shell is loaded when it is needed: linked, it would load (slowly, under Wine) at every start.
-    typedef BOOL(WINAPI * ShellExecuteExFunction)(SHELLEXECUTEINFOA*);
-    HMODULE shell = ::LoadLibraryA("shell32.dll");
-    const auto shellExecuteEx = reinterpret_cast<ShellExecuteExFunction>(
-        reinterpret_cast<void*>(shell ? ::GetProcAddress(shell, "ShellExecuteExA") : nullptr));
-    if (!shellExecuteEx) return ERROR_PROC_NOT_FOUND;
+    decltype(&::ShellExecuteExA) shellExecuteEx = nullptr;
+    if (!SystemLibrary("shell32.dll").Find("ShellExecuteExA", &shellExecuteEx)) return ERROR_PROC_NOT_FOUND;
     if (shellExecuteEx(&info)) return 0;
     const DWORD error = ::GetLastError();
     return error ? error : ERROR_GEN_FAILURE;
@@ -66,6 +64,6 @@ bool FolderExists(const std::string& path) {
 }
 
 bool RunsOnWine() {
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+    const char*(CDECL * wineVersion)() = nullptr;
+    return SystemLibrary("ntdll.dll").Find("wine_get_version", &wineVersion);
 }
