@@ -4,7 +4,7 @@
 #include "core/address_book.h"
 #include "core/launch.h"
 #include "resource.h"
-#include "ui/CarryOut.h"
+#include "win32/CarryOut.h"
 #include "win32/ServerPaste.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Join, Create, Ping and Telnet of the main window.
 #include "core/launch.h"
-#include "ui/CarryOut.h"
+#include "win32/CarryOut.h"
 #include "ui/ToolkitDlg.h"
 
 bool CToolkitDlg::PassInstalledGate(GameTarget target) {

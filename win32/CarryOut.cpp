@@ -1,4 +1,4 @@
-#include "ui/CarryOut.h"
+#include "win32/CarryOut.h"
 
 #include "core/start_failure.h"
 #include "win32/ProcessStarter.h"
