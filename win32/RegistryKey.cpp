@@ -10,14 +10,14 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
     return *this;
 }
 
-LONG RegistryKey::Open(HKEY root, const std::string& path, REGSAM access) {
+LONG RegistryKey::Open(HKEY root, const char* path, REGSAM access) {
     Close();
-    return ::RegOpenKeyExA(root, path.c_str(), 0, access, &key_);
+    return ::RegOpenKeyExA(root, path, 0, access, &key_);
 }
 
-LONG RegistryKey::Create(HKEY root, const std::string& path, REGSAM access) {
+LONG RegistryKey::Create(HKEY root, const char* path, REGSAM access) {
     Close();
-    return ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, access, nullptr, &key_, nullptr);
+    return ::RegCreateKeyExA(root, path, 0, nullptr, 0, access, nullptr, &key_, nullptr);
 }
 
 void RegistryKey::Close() {
@@ -25,11 +25,12 @@ void RegistryKey::Close() {
     key_ = nullptr;
 }
 
-LONG RegistryKey::Query(const std::string& name, DWORD* type, BYTE* data, DWORD* size) const {
-    return ::RegQueryValueExA(key_, name.c_str(), nullptr, type, data, size);
+LONG RegistryKey::Query(const char* name, DWORD* type, BYTE* data, DWORD* size) const {
+    return ::RegQueryValueExA(key_, name, nullptr, type, data, size);
 }
 
-std::optional<StoredValue> RegistryKey::Value(const std::string& name) const {
+std::optional<StoredValue> RegistryKey::Value(const char* name) const {
+    if (!key_) return std::nullopt;
     StoredValue value;
     DWORD size = 0;
     LONG result = Query(name, &value.type, nullptr, &size);
@@ -65,9 +66,11 @@ void RegistryKey::ReadValues(StoredValues* values) const {
     }
 }
 
-LONG RegistryKey::Set(const std::string& name, DWORD type, const void* data, DWORD size) const {
-    return ::RegSetValueExA(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+LONG RegistryKey::Set(const char* name, DWORD type, const void* data, DWORD size) const {
+    return ::RegSetValueExA(key_, name, 0, type, static_cast<const BYTE*>(data), size);
 }
+
+LONG RegistryKey::DeleteValue(const char* name) const { return ::RegDeleteValueA(key_, name); }
 
 LONG RegistryKey::SetText(const wchar_t* name, const std::wstring& text) const {
     return ::RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -82,12 +85,12 @@ std::optional<std::wstring> RegistryKey::Text(const wchar_t* name) const {
     return std::wstring(text);
 }
 
-LONG RegistryKey::DeleteTree(HKEY root, const std::string& path, REGSAM view) {
+LONG RegistryKey::DeleteTree(HKEY root, const char* path, REGSAM view) {
     RegistryKey key;
     LONG result = key.Open(root, path, KEY_ALL_ACCESS | view);
     if (result != ERROR_SUCCESS) return result;
     const LONG contents = ::RegDeleteTreeA(key.key_, nullptr);  // its values and the keys below it
     key.Close();
-    result = ::RegDeleteKeyExA(root, path.c_str(), view, 0);
+    result = ::RegDeleteKeyExA(root, path, view, 0);
     return contents != ERROR_SUCCESS ? contents : result;
 }

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "core/settings_location.h"
+#include "core/stored_values.h"
 
 class RegistryKey {
 public:
@@ -21,18 +21,19 @@ public:
 
     // Opens an existing key, or creates it with any missing keys above it. ERROR_SUCCESS or the
     // system's error; a key open before is closed first.
-    LONG Open(HKEY root, const std::string& path, REGSAM access);
-    LONG Create(HKEY root, const std::string& path, REGSAM access);
+    LONG Open(HKEY root, const char* path, REGSAM access);
+    LONG Create(HKEY root, const char* path, REGSAM access);
     bool IsOpen() const { return key_ != nullptr; }
     void Close();
 
     // A value into the caller's buffer, as RegQueryValueEx does it.
-    LONG Query(const std::string& name, DWORD* type, BYTE* data, DWORD* size) const;
+    LONG Query(const char* name, DWORD* type, BYTE* data, DWORD* size) const;
     // A value whole; nullopt when it is missing or cannot be read.
-    std::optional<StoredValue> Value(const std::string& name) const;
+    std::optional<StoredValue> Value(const char* name) const;
     // Adds every value of the key to *values.
     void ReadValues(StoredValues* values) const;
-    LONG Set(const std::string& name, DWORD type, const void* data, DWORD size) const;
+    LONG Set(const char* name, DWORD type, const void* data, DWORD size) const;
+    LONG DeleteValue(const char* name) const;
 
     // A REG_SZ value in the system's wide characters (nullptr names the default value). Text reads
     // at most kMaxText characters; a longer value counts as missing.
@@ -41,7 +42,7 @@ public:
     std::optional<std::wstring> Text(const wchar_t* name) const;
 
     // Deletes the key with its values and everything below it.
-    static LONG DeleteTree(HKEY root, const std::string& path, REGSAM view);
+    static LONG DeleteTree(HKEY root, const char* path, REGSAM view);
 
 private:
     HKEY key_ = nullptr;
