@@ -46,24 +46,28 @@ std::optional<StoredValue> RegistryKey::Value(const char* name) const {
     return std::nullopt;
 }
 
-void RegistryKey::ReadValues(StoredValues* values) const {
-    DWORD maxName = 0, maxData = 0;
-    ::RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
-                       nullptr, nullptr);
-    std::string name(maxName + 2, '\0'), data(maxData + 1, '\0');
-    for (DWORD index = 0;; ++index) {
-        DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
-        const LONG result = ::RegEnumValueA(key_, index, name.data(), &nameSize, nullptr, &type,
-                                            reinterpret_cast<BYTE*>(data.data()), &dataSize);
-        if (result == ERROR_MORE_DATA) {  // grew since the query: ask again with room for it
-            name.resize(name.size() * 2 + 256);
-            data.resize(data.size() * 2 + 256);
-            --index;
+bool RegistryKey::ValueAt(DWORD index, std::string* name, StoredValue* value) const {
+    char nameBuffer[16384];  // a value name holds at most 16383 characters
+    value->data.resize(value->data.capacity());
+    for (;;) {
+        DWORD nameSize = sizeof nameBuffer, dataSize = static_cast<DWORD>(value->data.size());
+        const LONG result = ::RegEnumValueA(key_, index, nameBuffer, &nameSize, nullptr, &value->type,
+                                            reinterpret_cast<BYTE*>(value->data.data()), &dataSize);
+        if (result == ERROR_MORE_DATA) {  // the data's size, or room for more when it grew meanwhile
+            value->data.resize(dataSize > value->data.size() ? dataSize : value->data.size() * 2 + 256);
             continue;
         }
-        if (result != ERROR_SUCCESS) return;
-        (*values)[name.substr(0, nameSize)] = StoredValue{type, data.substr(0, dataSize)};
+        if (result != ERROR_SUCCESS) return false;
+        name->assign(nameBuffer, nameSize);
+        value->data.resize(dataSize);
+        return true;
     }
+}
+
+void RegistryKey::ReadValues(StoredValues* values) const {
+    std::string name;
+    StoredValue value;
+    for (DWORD index = 0; ValueAt(index, &name, &value); ++index) (*values)[name] = value;
 }
 
 LONG RegistryKey::Set(const char* name, DWORD type, const void* data, DWORD size) const {
@@ -77,12 +81,9 @@ LONG RegistryKey::SetText(const wchar_t* name, const std::wstring& text) const {
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-std::optional<std::wstring> RegistryKey::Text(const wchar_t* name) const {
-    wchar_t text[kMaxText + 1] = {};
+bool RegistryKey::Text(const wchar_t* name, wchar_t (&text)[kMaxText + 1]) const {
     DWORD size = kMaxText * sizeof(wchar_t);
-    if (::RegGetValueW(key_, nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(text);
+    return ::RegGetValueW(key_, nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS;
 }
 
 LONG RegistryKey::DeleteTree(HKEY root, const char* path, REGSAM view) {

@@ -120,13 +120,13 @@ bool SplitMatters(GameFamily family) {
         }
     }
     if (!runsAsAdmin) return false;
-    StoredValues mine;
-    copy.ReadValues(&mine);
     const MachineView view;
     RegistryKey machine;
     machine.Open(HKEY_LOCAL_MACHINE, KeyPathOf(family), KEY_QUERY_VALUE | KEY_WOW64_32KEY);
-    for (const auto& value : mine)
-        if (machine.Value(value.first.c_str()) != value.second) return true;  // missing or other type or data
+    std::string name;
+    StoredValue mine;
+    for (DWORD index = 0; copy.ValueAt(index, &name, &mine); ++index)
+        if (machine.Value(name.c_str()) != mine) return true;  // missing, or of another type or data
     return false;
 }
 
