@@ -38,7 +38,9 @@ click_bench() {  # tree, loader
     grep -v ':trace:\|:fixme:' "$trace" >&2 || true
     rm -f "$trace"
     [ "$rc" -eq 0 ] || return "$rc"
-    summary+=("$1 click: $(grep -A2 'MHToolkit.exe$' "$BUILD_DIR/click-$1.txt" | tail -n2 | sed 's/^ *//' | paste -sd';' -)")
+    # The two series of the toolkit built here (the bench prints with \r\n line ends).
+    summary+=("$1 click: $(tr -d '\r' <"$BUILD_DIR/click-$1.txt" | grep -A2 'MHToolkit\.exe$' | tail -n2 |
+                           sed 's/^ *//' | paste -sd';' - || true)")
 }
 if runs_32bit_code; then click_bench win32 "$WINE32"; fi
 click_bench win64 "$WINE"
