@@ -96,6 +96,10 @@ TEST_F(YourAddresses, SystemMenuHasItsOwnGroupJustBeforeTheAboutItem) {
 
 TEST_F(YourAddresses, ListsEveryUpAdapterWithItsAddressesAndMarksTheShownOne) {
     const std::vector<Row> expected = ExpectedRows();
+    if (!SuiteAddress().empty()) {  // the namespace's one adapter
+        ASSERT_EQ(expected.size(), 1u);
+        EXPECT_EQ(expected[0].address, SuiteAddress());
+    }
     ASSERT_TRUE(Start());
     for (size_t marked : {expected.size(), size_t{0}}) {  // none of them shown, then the first
         const std::string shown = marked < expected.size() ? expected[marked].address : "192.0.2.250";
