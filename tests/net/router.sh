@@ -22,7 +22,7 @@
 #        router.sh guard [--session]        refuses unless the caller and the wineserver of
 #                                           $WINEPREFIX (with --session: one must run) are in the PC
 #        router.sh leases | nft             the lease file, the rules miniupnpd added
-#        router.sh map-other PORT PROTO...  the second PC maps PORT to itself (upnpc)
+#        router.sh map pc|pc2 PORT DESCRIPTION PROTO...   that PC maps PORT to itself (upnpc)
 #        router.sh echo PORT                the friend's TCP and UDP echo through the router
 #        router.sh in pc|pc2|rtr|wan CMD...
 #        router.sh sweep                    removes namespaces left by runs that are gone
@@ -291,12 +291,14 @@ cmd_nft() {
     echo "$raw"
 }
 
-cmd_map_other() {
-    local port=$1 proto
-    shift
+# A client that is not the program maps ports to the PC it runs on: map pc|pc2 PORT DESCRIPTION PROTO...
+cmd_map() {
+    local host=$1 port=$2 description=$3 proto ns address
+    shift 3
+    case $host in pc) ns=$PC address=$LAN.10 ;; pc2) ns=$PC2 address=$LAN.20 ;; *) die "map pc|pc2 ..." ;; esac
     for proto in "$@"; do
-        nsx "$PC2" upnpc -u "http://$LAN.1:$HTTP_PORT/rootDesc.xml" -e "the other PC" -a $LAN.20 "$port" "$port" "$proto" 0 \
-            >>"$STATE/upnpc.log" 2>&1 || die "upnpc in $PC2 failed (see $STATE/upnpc.log)"
+        nsx "$ns" upnpc -u "http://$LAN.1:$HTTP_PORT/rootDesc.xml" -e "$description" -a $address "$port" "$port" "$proto" 0 \
+            >>"$STATE/upnpc.log" 2>&1 || die "upnpc in $ns failed (see $STATE/upnpc.log)"
     done
 }
 
@@ -337,7 +339,7 @@ case ${1:-} in
     guard) shift; cmd_guard "$@" ;;
     leases) cmd_leases ;;
     nft) cmd_nft ;;
-    map-other) shift; cmd_map_other "$@" ;;
+    map) shift; cmd_map "$@" ;;
     echo) shift; cmd_echo "$@" ;;
     in)
         shift

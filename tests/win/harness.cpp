@@ -285,12 +285,14 @@ bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs) {
 }
 
 std::string Text(HWND hWnd) {
-    char buffer[1024] = {};
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
+    DWORD_PTR length = 0, copied = 0;
+    if (!::SendMessageTimeoutA(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return "<no answer>";
+    std::string buffer(length + 1, '\0');
+    if (!::SendMessageTimeoutA(hWnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL,
                                5000, &copied))
         return "<no answer>";
-    return std::string(buffer, copied);
+    buffer.resize(std::min<size_t>(copied, length));
+    return buffer;
 }
 
 std::string ClassName(HWND hWnd) {

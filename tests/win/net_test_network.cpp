@@ -33,7 +33,7 @@ TEST_F(TestNetwork, TheRouterShowsAnotherPcsMappingInItsLeaseFileAndRules) {
     EXPECT_TRUE(router.Leases().empty()) << router.State();
     EXPECT_TRUE(router.Rules().empty()) << router.State();
 
-    ASSERT_TRUE(router.MapForOtherPc(2350)) << router.State();
+    ASSERT_TRUE(router.MapFrom("pc2", 2350, "the other PC")) << router.State();
     const std::vector<Lease> expected{{"TCP", 2350, kOtherPcAddress, 2350, "the other PC"},
                                       {"UDP", 2350, kOtherPcAddress, 2350, "the other PC"}};
     EXPECT_EQ(router.Leases(), expected) << router.State();

@@ -122,6 +122,14 @@ std::string Router::ExternalAddress() const {
 
 std::string Router::LeaseFile() const { return ReadFile(StateFile("upnp.leases")); }
 
+std::vector<Lease> Router::Leases() const {
+    std::vector<Lease> leases = ParseLeases(LeaseFile());
+    std::sort(leases.begin(), leases.end(), [](const Lease& a, const Lease& b) {
+        return a.protocol != b.protocol ? a.protocol < b.protocol : a.externalPort < b.externalPort;
+    });
+    return leases;
+}
+
 std::vector<std::string> Router::Rules() const {
     const UnixRun nft = RunRouterScript({"nft"});
     std::vector<std::string> rules;
@@ -134,13 +142,20 @@ std::vector<std::string> Router::Rules() const {
     return rules;
 }
 
+std::vector<std::string> Router::HeardFrom(const std::string& address) const {
+    std::vector<std::string> heard;
+    for (const std::string& line : Lines(ReadFile(StateFile("miniupnpd.log"))))
+        if (line.find(" from " + address + ":") != std::string::npos) heard.push_back(line);
+    return heard;
+}
+
 std::string Router::State() const {
     return "lease file:\n" + LeaseFile() + "nft:\n" + RunRouterScript({"nft"}).output + "miniupnpd log (tail):\n" +
            RunUnix({"/usr/bin/tail", "-n", "20", StateDir() + "/miniupnpd.log"}).output;
 }
 
-bool Router::MapForOtherPc(int port) {
-    return RunRouterScript({"map-other", std::to_string(port), "TCP", "UDP"}).status == 0;
+bool Router::MapFrom(const std::string& pc, int port, const std::string& description) {
+    return RunRouterScript({"map", pc, std::to_string(port), description, "TCP", "UDP"}).status == 0;
 }
 
 UnixRun Router::FriendEcho(int port) { return RunRouterScript({"echo", std::to_string(port)}); }

@@ -58,14 +58,19 @@ public:
     // The public address it reports in public mode: random per router.
     std::string ExternalAddress() const;
     std::string LeaseFile() const;
-    std::vector<Lease> Leases() const { return ParseLeases(LeaseFile()); }
+    // Its mappings, sorted by protocol and port.
+    std::vector<Lease> Leases() const;
     // The forwarding rules miniupnpd put into nftables, as "forward <tcp|udp> <port> <address>"
     // and "dnat <tcp|udp> <port> <address>:<port>", sorted.
     std::vector<std::string> Rules() const;
+    // The lines of miniupnpd's log that tell of a search or a request from the address: what the
+    // router heard from it.
+    std::vector<std::string> HeardFrom(const std::string& address) const;
     // Everything of the router's state, for failure messages.
     std::string State() const;
-    // The second PC maps TCP and UDP of the port to itself.
-    bool MapForOtherPc(int port);
+    // A client that is not ours maps TCP and UDP of the port, with this description, to the PC it
+    // runs on: the second PC (pc2) or this one (pc).
+    bool MapFrom(const std::string& pc, int port, const std::string& description);
     // A friend on the WAN side sends to the router's WAN address: status 0 when a TCP and a UDP
     // echo from the PC came back.
     UnixRun FriendEcho(int port);
