@@ -1,8 +1,8 @@
 // Server addresses, the command line, join links and the hand-over to a running copy.
 #include <gtest/gtest.h>
 
-#include "command_line.h"
-#include "game_selection.h"
+#include "core/command_line.h"
+#include "core/game_selection.h"
 #include "memory_registry.h"
 
 namespace {

@@ -4,10 +4,9 @@
 
 #include <functional>
 #include <map>
-#include <set>
 
-#include "command_line.h"
-#include "port_forwarding.h"
+#include "core/command_line.h"
+#include "core/port_forwarding.h"
 
 namespace {
 
