@@ -12,10 +12,13 @@ SESSION_PREFIX=""
 # The network namespace the Wine session runs in (empty: the machine's own); see in_session_ns.
 SESSION_NETNS=""
 
-PACKAGES=(cmake make g++ googletest zip
+PACKAGES=(cmake make g++ googletest zip unzip dpkg-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine64 wine32:i386 fonts-wine xvfb xdotool
           iproute2 nftables miniupnpd miniupnpd-nftables miniupnpc python3)
+# Debian source packages the build cross-compiles itself (cmake/miniupnpc.cmake fetches them with
+# `apt-get source`, which needs a deb-src entry).
+SOURCE_PACKAGES=(miniupnpc)
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -85,29 +88,56 @@ in_netns() {
     [ "$(stat -L -c %i "/proc/$1/ns/net" 2>/dev/null)" = "$(stat -L -c %i "/run/netns/$2" 2>/dev/null)" ]
 }
 
-# Installs the Debian packages that are missing (needs root).
+# Installs the Debian packages that are missing and makes the source packages known (needs root).
 install_packages() {
-    local missing=()
+    local missing=() sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
     for p in "${PACKAGES[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    log "installing ${missing[*]}"
-    local sudo=""
+    if [ ${#missing[@]} -gt 0 ]; then
+        log "installing ${missing[*]}"
+        # Wine's 32-bit part comes from Debian's i386 architecture.
+        dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+        $sudo apt-get update -q
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+    fi
+    enable_source_packages
+}
+
+# `apt-get source` needs a deb-src entry: when the machine has none, its own mirror's entries are
+# copied with Types: deb-src (or `deb-src` lines, for a sources.list), and the lists are read again.
+enable_source_packages() {
+    local p known=1 sudo="" list=/etc/apt/sources.list.d/mhtoolkit-deb-src
+    for p in "${SOURCE_PACKAGES[@]}"; do
+        [ -n "$(apt-cache showsrc --only-source "$p" 2>/dev/null)" ] || known=0
+    done
+    [ "$known" -eq 1 ] && return 0
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    # Wine's 32-bit part comes from Debian's i386 architecture.
-    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+    if ! grep -rqsE '^[[:space:]]*(deb-src[[:space:]]|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+            log "adding a deb-src entry for the Debian mirror ($list.sources)"
+            sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $sudo tee "$list.sources" >/dev/null
+        elif grep -qsE '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list; then
+            log "adding deb-src lines for the Debian mirror ($list.list)"
+            sed -nE 's/^[[:space:]]*deb([[:space:]])/deb-src\1/p' /etc/apt/sources.list | $sudo tee "$list.list" >/dev/null
+        else
+            log "no Debian mirror entry to copy for deb-src: add one for ${SOURCE_PACKAGES[*]}"
+            return 1
+        fi
+    fi
     $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
 # Configures and builds one tree: native, win32 (the shipped program, built for size) or win64,
 # in $BUILD_DIR/<kind> or the folder given; further arguments go to `cmake --build`.
 build_tree() {
     local kind="$1" dir="${2:-$BUILD_DIR/$1}" args=(-DCMAKE_BUILD_TYPE=Release)
+    # The Windows builds share the cross-built libraries, built once into $BUILD_DIR/deps.
     case "$kind" in
-        win32) args=(-DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake") ;;
-        win64) args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake") ;;
+        win32) args=(-DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake"
+                     -DMHT_DEPS_DIR="$BUILD_DIR/deps") ;;
+        win64) args+=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" -DMHT_DEPS_DIR="$BUILD_DIR/deps") ;;
     esac
     log "building $kind in $dir"
     cmake -S "$ROOT" -B "$dir" "${args[@]}" >/dev/null
