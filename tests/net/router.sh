@@ -19,8 +19,9 @@
 # usage: router.sh pc-up | pc-down          the PC's namespace (scripts/test.sh)
 #        router.sh up [--wan MODE] [--no-daemon] [--rule 'deny P 0.0.0.0/0 0-65535']...
 #        router.sh down                     the router, the second PC and the friend
-#        router.sh guard [--session]        refuses unless the caller and the wineserver of
-#                                           $WINEPREFIX (with --session: one must run) are in the PC
+#        router.sh guard [--session]        refuses unless the caller and every Wine process of
+#                                           $WINEPREFIX, its wineserver first (with --session: one
+#                                           must run), are in the PC, and the PC has only lo and pc0
 #        router.sh leases | nft             the lease file, the rules miniupnpd added
 #        router.sh map pc|pc2 PORT DESCRIPTION PROTO...   that PC maps PORT to itself (upnpc)
 #        router.sh echo PORT                the friend's TCP and UDP echo through the router
@@ -32,8 +33,8 @@ set -euo pipefail
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin
 
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-TAG=${MHT_NET_TAG:?MHT_NET_TAG names the run\'s namespaces}
-STATE=${MHT_NET_STATE:?MHT_NET_STATE is the run\'s state folder}
+TAG=${MHT_NET_TAG:?names the namespaces}
+STATE=${MHT_NET_STATE:?is the run state folder}
 PC=$TAG-pc PC2=$TAG-pc2 RTR=$TAG-rtr WAN=$TAG-wan
 LAN=192.168.77
 HTTP_PORT=5000
@@ -348,5 +349,5 @@ case ${1:-} in
         have_ns "$ns" || die "no namespace $ns"
         nsx "$ns" "$@" ;;
     sweep) cmd_sweep ;;
-    *) sed -n '2,28p' "$0"; exit 2 ;;
+    *) sed -n '2,30p' "$0"; exit 2 ;;
 esac
