@@ -45,16 +45,24 @@ if(NOT EXISTS ${MINIUPNPC_LICENSE})
   file(REMOVE_RECURSE ${_fetch})
 endif()
 
-if(NOT EXISTS ${_upnp_prefix}/lib/libminiupnpc.a)
+# Each function in a section of its own, so that the program's link keeps only what it calls; the C
+# library's own formatted input and output (msvcrt), not MinGW's larger replacements, which would
+# add some 100 KB for the library's error messages and two number reads.
+set(_cflags "-ffunction-sections -fdata-sections -D__USE_MINGW_ANSI_STDIO=0")
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  string(APPEND _cflags " -fno-asynchronous-unwind-tables")
+endif()
+# How it is built: a library built another way is built again.
+set(_recipe "${CMAKE_TOOLCHAIN_FILE} ${_cflags}")
+set(_built_recipe "")
+if(EXISTS ${_upnp_prefix}/recipe.txt)
+  file(READ ${_upnp_prefix}/recipe.txt _built_recipe)
+endif()
+if(NOT EXISTS ${_upnp_prefix}/lib/libminiupnpc.a OR NOT _built_recipe STREQUAL _recipe)
   message(STATUS "miniupnpc: building ${MINIUPNPC_VERSION} for ${CMAKE_SYSTEM_PROCESSOR}")
   set(_build ${_upnp_root}/build-${CMAKE_SYSTEM_PROCESSOR})
   set(_stage ${_upnp_root}/stage-${CMAKE_SYSTEM_PROCESSOR})
   file(REMOVE_RECURSE ${_build} ${_stage})
-  # Each function in a section of its own, so that the program's link keeps only what it calls.
-  set(_cflags "-ffunction-sections -fdata-sections")
-  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-    string(APPEND _cflags " -fno-asynchronous-unwind-tables")
-  endif()
   _upnp_run("configuring" ${CMAKE_COMMAND} -S ${_upnp_source} -B ${_build}
             -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=MinSizeRel
             -DCMAKE_C_FLAGS=${_cflags} -DCMAKE_INSTALL_PREFIX=${_stage}
@@ -62,6 +70,7 @@ if(NOT EXISTS ${_upnp_prefix}/lib/libminiupnpc.a)
             -DMINIUPNPC_VERSION=${MINIUPNPC_VERSION})
   _upnp_run("building" ${CMAKE_COMMAND} --build ${_build} -j 2)
   _upnp_run("installing" ${CMAKE_COMMAND} --install ${_build})
+  file(WRITE ${_stage}/recipe.txt "${_recipe}")
   file(REMOVE_RECURSE ${_upnp_prefix})
   file(RENAME ${_stage} ${_upnp_prefix})
   file(REMOVE_RECURSE ${_build})
