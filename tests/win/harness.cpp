@@ -285,14 +285,20 @@ bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs) {
 }
 
 std::string Text(HWND hWnd) {
-    DWORD_PTR length = 0, copied = 0;
+    DWORD_PTR length = 0;
     if (!::SendMessageTimeoutA(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return "<no answer>";
-    std::string buffer(length + 1, '\0');
-    if (!::SendMessageTimeoutA(hWnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL,
-                               5000, &copied))
-        return "<no answer>";
-    buffer.resize(std::min<size_t>(copied, length));
-    return buffer;
+    // The text may grow between the two messages: a full buffer is read again, larger.
+    for (size_t size = std::max<size_t>(length + 1, 1024);; size *= 2) {
+        std::string buffer(size, '\0');
+        DWORD_PTR copied = 0;
+        if (!::SendMessageTimeoutA(hWnd, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL, 5000,
+                                   &copied))
+            return "<no answer>";
+        if (copied + 1 < size) {
+            buffer.resize(copied);
+            return buffer;
+        }
+    }
 }
 
 std::string ClassName(HWND hWnd) {

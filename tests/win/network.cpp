@@ -100,6 +100,11 @@ std::vector<Lease> ParseLeases(const std::string& text) {
     return leases;
 }
 
+void PrintTo(const Lease& lease, std::ostream* out) {
+    *out << lease.protocol << ":" << lease.externalPort << ":" << lease.client << ":" << lease.internalPort << ":"
+         << lease.description;
+}
+
 Router::Router(const RouterSetup& setup) {
     std::vector<std::string> args{"up", "--wan", setup.wan};
     if (!setup.daemon) args.push_back("--no-daemon");

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ struct Lease {
     bool operator==(const Lease& other) const = default;
 };
 std::vector<Lease> ParseLeases(const std::string& text);
+// For test messages: the lease as its line reads, without the expiry.
+void PrintTo(const Lease& lease, std::ostream* out);
 
 struct RouterSetup {
     std::string wan = "public";  // public, cgnat or private
