@@ -51,6 +51,8 @@ run_ctest() {
     fi
 }
 
+run_ctest native "$@"
+
 # The Windows-side suite, in a namespace with lo and a documentation address only, so that no test
 # can send anything beyond it.
 if [ -n "$NETNS_WHY" ]; then
@@ -102,6 +104,7 @@ else
     stop_wine_session
     "$ROUTER" pc-down
     SESSION_NETNS=""
+    unset WINEPREFIX
 fi
 trap - EXIT
 run_ctest scripts "$@"

@@ -10,7 +10,7 @@ export MHT_NET_TAG="mht$$" MHT_NET_STATE="$WORK/net"
 ROUTER="$TESTS_DIR/../net/router.sh"
 prefix="$WORK/guard-prefix"  # a wineserver needs no more than the folder
 mkdir -p "$prefix"
-trap 'WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null; "$ROUTER" pc-down >/dev/null 2>&1 || true' EXIT
+trap 'WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null || true; "$ROUTER" pc-down >/dev/null 2>&1 || true' EXIT
 
 "$ROUTER" pc-up
 export WINEPREFIX="$prefix"
