@@ -91,16 +91,7 @@ file(MAKE_DIRECTORY ${_delay_dir})
 find_program(MHT_DLLTOOL NAMES ${TOOLCHAIN_PREFIX}-dlltool REQUIRED)
 find_program(MHT_NM NAMES ${TOOLCHAIN_PREFIX}-nm REQUIRED)
 add_library(network_delayed INTERFACE)
-# Not on i686: binutils 2.40's ld takes the thunks of dlltool's i386 delay-load libraries for import
-# stubs and drops them, leaving every slot 0, so that the first call jumps to address 0 (the 32-bit
-# program crashed on Open Port). There the two DLLs are plain imports and load at start.
-if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  set(_delayed_dlls "")
-  target_link_libraries(network_delayed INTERFACE ws2_32 iphlpapi)
-else()
-  set(_delayed_dlls ws2_32 iphlpapi)
-endif()
-foreach(dll ${_delayed_dlls})
+foreach(dll ws2_32 iphlpapi)
   set(_delaylib ${_delay_dir}/lib${dll}_delay.a)
   if(NOT EXISTS ${_delaylib})
     find_file(_importlib_${dll} lib${dll}.a PATHS /usr/${TOOLCHAIN_PREFIX}/lib NO_DEFAULT_PATH REQUIRED)
