@@ -6,7 +6,7 @@
 # Defines the imported library `miniupnpc` (headers as <miniupnpc/...>), MINIUPNPC_LICENSE (the source
 # package's licence, for the release's notices) and `network_delayed`: Windows Sockets and the IP
 # helper as delay-loaded imports, so that the router code's network DLLs load on its first call rather
-# than at every start. The release takes THIRD-PARTY-NOTICES.txt from the build folder.
+# than at every start (link it instead of ws2_32 and iphlpapi, never beside them). The release takes THIRD-PARTY-NOTICES.txt from the build folder.
 
 # The one pin: the Debian source package's version.
 set(MINIUPNPC_DEBIAN_VERSION 2.2.4-1)
@@ -86,14 +86,25 @@ set_target_properties(miniupnpc PROPERTIES
 # Delay-load import libraries of ws2_32 and iphlpapi, made from MinGW's own import libraries: every
 # function they import, in the same spelling. Linked before any plain import of the same DLL, they
 # take its calls; the DLL then loads on the first of them (the runtime's __delayLoadHelper2).
+#
+# The i686 linker drops the code section of an import-library member whose function symbol nobody
+# names, taking it for a `jmp *__imp_f` thunk that a dllimport call does not need. In a delay-load
+# library that section is the stub the table entry points to, so the call would jump to address 0.
+# Marked as data (it still goes into .text), the stub is no longer taken for such a thunk.
 set(_delay_dir ${CMAKE_BINARY_DIR}/delayimp)
 file(MAKE_DIRECTORY ${_delay_dir})
 find_program(MHT_DLLTOOL NAMES ${TOOLCHAIN_PREFIX}-dlltool REQUIRED)
+find_program(MHT_OBJCOPY NAMES ${TOOLCHAIN_PREFIX}-objcopy REQUIRED)
 find_program(MHT_NM NAMES ${TOOLCHAIN_PREFIX}-nm REQUIRED)
+set(_stub_section ".text=.text$delay,alloc,load,readonly,data,contents")
 add_library(network_delayed INTERFACE)
 foreach(dll ws2_32 iphlpapi)
   set(_delaylib ${_delay_dir}/lib${dll}_delay.a)
-  if(NOT EXISTS ${_delaylib})
+  set(_made "")
+  if(EXISTS ${_delaylib}.recipe)
+    file(READ ${_delaylib}.recipe _made)
+  endif()
+  if(NOT EXISTS ${_delaylib} OR NOT _made STREQUAL _stub_section)
     find_file(_importlib_${dll} lib${dll}.a PATHS /usr/${TOOLCHAIN_PREFIX}/lib NO_DEFAULT_PATH REQUIRED)
     execute_process(COMMAND ${MHT_NM} -g --defined-only ${_importlib_${dll}} OUTPUT_VARIABLE symbols
                     RESULT_VARIABLE rc)
@@ -118,9 +129,13 @@ foreach(dll ws2_32 iphlpapi)
     file(WRITE ${_delay_dir}/${dll}.def "${def}")
     _upnp_run("making the delay-load library of ${dll}" ${MHT_DLLTOOL} ${_kill} --def ${_delay_dir}/${dll}.def
               --dllname ${dll}.dll --output-delaylib ${_delaylib})
+    _upnp_run("marking the stubs of ${dll}" ${MHT_OBJCOPY} --rename-section ${_stub_section} ${_delaylib})
+    file(WRITE ${_delaylib}.recipe "${_stub_section}")
   endif()
   target_link_libraries(network_delayed INTERFACE ${_delaylib})
 endforeach()
+# After them the plain library, for the data it defines (in6addr_any) and nothing else.
+target_link_libraries(network_delayed INTERFACE ws2_32)
 
 # The release's notices: the library's copyright notice and licence as its source package has them.
 file(READ ${MINIUPNPC_LICENSE} MINIUPNPC_LICENSE_TEXT)

@@ -127,7 +127,12 @@ DWORD WINAPI CHostForFriendsDlg::Work(LPVOID self) {
 void CHostForFriendsDlg::StopWork() {
     if (!m_worker) return;
     m_cancel = true;
-    ::WaitForSingleObject(m_worker, INFINITE);
+    // The worker ends within a round of its search (about a second). Meanwhile this thread's windows
+    // are painted and answer sent messages; nothing posted is taken, so no click is acted on.
+    while (::MsgWaitForMultipleObjects(1, &m_worker, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        if (::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) ::DispatchMessageW(&msg);
+    }
     ::CloseHandle(m_worker);
     m_worker = nullptr;
 }
