@@ -1,15 +1,8 @@
 #include "core/command_line.h"
 
+#include "core/text.h"
+
 namespace {
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (Lower(text[i]) != Lower(prefix[i])) return false;
-    return true;
-}
 
 bool IsLinkCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ':' || c == '/' ||
@@ -32,35 +25,7 @@ Request Simple(RequestKind kind) {
 
 }  // namespace
 
-std::optional<GameTarget> TargetOfCode(const std::string& code) {
-    if (code == "ov") return GameTarget::OV;
-    if (code == "bm") return GameTarget::BM;
-    if (code == "mh") return GameTarget::MH;
-    return std::nullopt;
-}
-
-const char* CodeOf(GameTarget target) {
-    switch (target) {
-    case GameTarget::OV: return "ov";
-    case GameTarget::BM: return "bm";
-    default: return "mh";
-    }
-}
-
-const char* GameNameOf(GameTarget target) {
-    switch (target) {
-    case GameTarget::OV: return "Orvanta";
-    case GameTarget::BM: return "Brightmoor";
-    default: return "Mireholt";
-    }
-}
-
-bool LooksLikeLink(const std::string& arg) {
-    const std::string scheme = std::string(kLinkScheme) + ":";
-    for (size_t at = 0; at + scheme.size() <= arg.size(); ++at)
-        if (StartsWithNoCase(arg.substr(at), scheme)) return true;
-    return false;
-}
+bool LooksLikeLink(const std::string& arg) { return ContainsNoCase(arg, std::string(kLinkScheme) + ":"); }
 
 std::optional<Request> ParseLink(const std::string& link) {
     if (link.size() > kMaxLinkLength) return std::nullopt;
@@ -106,13 +71,20 @@ Request ParseArguments(const std::vector<std::string>& args) {
 
 std::string LinkQuestion(const Request& request, const std::string& storedPort) {
     const std::string port = request.server.port ? *request.server.port : storedPort;
-    return "Join " + ShareText(request.server.host, port) + " with " + GameNameOf(request.target) + "?";
+    return "Join " + ShareText(request.server.host, port) + " with " + InfoOf(request.target).name + "?";
 }
 
 std::string UsageText(const std::string& programName) {
     const std::string& p = programName;
+    // "ov (Orvanta), bm (Brightmoor) or mh (Mireholt)"
+    std::string games;
+    const auto targets = AllTargets();
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        if (i) games += i + 1 == targets.size() ? " or " : ", ";
+        games += std::string(targets[i].code) + " (" + targets[i].name + ")";
+    }
     return p + "\nOpens the toolkit.\n\n" +
-           p + " --join GAME HOST[:PORT]\nJoins a server. GAME: ov (Orvanta), bm (Brightmoor) or mh (Mireholt). "
+           p + " --join GAME HOST[:PORT]\nJoins a server. GAME: " + games + ". "
                "HOST: an IPv4 address or a DNS name. Without PORT, the game's stored join port.\n\n" +
            p + " mhtoolkit://join/GAME/HOST[:PORT]\nThe same, after asking.\n\n" +
            p + " --register-links\nOpens mhtoolkit:// links with this program (for the current user).\n\n" +
@@ -131,12 +103,6 @@ std::string PackArguments(const std::vector<std::string>& args) {
 
 std::optional<std::vector<std::string>> UnpackArguments(const std::string& packed) {
     if (packed.size() > kMaxPackedBytes || (!packed.empty() && packed.back() != '\0')) return std::nullopt;
-    std::vector<std::string> args;
-    size_t start = 0;
-    while (start < packed.size()) {
-        const size_t end = packed.find('\0', start);
-        args.push_back(packed.substr(start, end - start));
-        start = end + 1;
-    }
-    return args;
+    if (packed.empty()) return std::vector<std::string>();
+    return Split(std::string_view(packed).substr(0, packed.size() - 1), '\0');
 }

@@ -38,12 +38,6 @@ std::optional<Request> ParseLink(const std::string& link);
 // Whether an argument is meant as a link: it holds "mhtoolkit:" in any case, anywhere.
 bool LooksLikeLink(const std::string& arg);
 
-// "ov", "bm", "mh".
-std::optional<GameTarget> TargetOfCode(const std::string& code);
-const char* CodeOf(GameTarget target);
-// "Orvanta", "Brightmoor", "Mireholt".
-const char* GameNameOf(GameTarget target);
-
 // The question a link asks before it joins: "Join HOST:PORT with <game>?", with the port the join will
 // use (the link's, else the stored one; just HOST when there is neither).
 std::string LinkQuestion(const Request& request, const std::string& storedPort);

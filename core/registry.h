@@ -22,3 +22,23 @@ public:
                           unsigned long size) = 0;
     virtual long CloseKey(Key key) = 0;
 };
+
+// A key of a Registry, open for as long as this object lives: its CloseKey is called here alone.
+class ScopedKey {
+public:
+    ScopedKey(Registry& registry, const std::string& path)
+        : registry_(registry), open_(registry.OpenKey(path, &key_) == Registry::kOk) {}
+    ~ScopedKey() {
+        if (open_) registry_.CloseKey(key_);
+    }
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
+
+    bool IsOpen() const { return open_; }
+    Registry::Key Get() const { return key_; }
+
+private:
+    Registry& registry_;
+    Registry::Key key_ = 0;
+    bool open_;
+};

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "core/text.h"
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -12,17 +14,6 @@ bool AllDigits(const std::string& text) {
     for (char c : text)
         if (!IsDigit(c)) return false;
     return true;
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos) return parts;
-        start = end + 1;
-    }
 }
 
 // A decimal number without leading zero, at most `maxDigits` digits, within [min, max].

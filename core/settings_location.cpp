@@ -2,14 +2,18 @@
 
 #include <cstring>
 
+#include "core/text.h"
+
 namespace {
 
 constexpr unsigned long kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4, kDwordBigEndian = 5, kMultiSz = 7,
                         kQword = 11;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-char PathChar(char c) { return c == '/' ? '\\' : Lower(c); }
+std::string BackslashPath(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
 
 std::string Hex(const std::string& bytes) {
     static const char kDigits[] = "0123456789abcdef";
@@ -38,17 +42,6 @@ std::optional<std::string> Unhex(const std::string& hex) {
         bytes += static_cast<char>(high * 16 + low);
     }
     return bytes;
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string::npos) return parts;
-        start = end + 1;
-    }
 }
 
 unsigned long long LittleEndian(const std::string& data, std::size_t size) {
@@ -81,14 +74,7 @@ std::string SpacedHex(const std::string& data) {
 
 }  // namespace
 
-bool ValueNameLess::operator()(const std::string& a, const std::string& b) const {
-    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < common; ++i) {
-        const char x = Lower(a[i]), y = Lower(b[i]);
-        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-    }
-    return a.size() < b.size();
-}
+bool ValueNameLess::operator()(const std::string& a, const std::string& b) const { return LessNoCase(a, b); }
 
 std::vector<ValueDifference> CompareValues(const StoredValues& machine, const StoredValues& user) {
     std::vector<ValueDifference> differences;
@@ -147,14 +133,12 @@ std::string ReadableValue(const StoredValue& value) {
     case kSz:
     case kExpandSz: return data.substr(0, data.find('\0'));
     case kMultiSz: {
+        // The strings up to the empty one that ends the list.
         std::string text;
-        std::size_t start = 0;
-        while (start < data.size() && data[start] != '\0') {
-            const std::size_t end = data.find('\0', start);
+        for (const std::string& part : Split(data, '\0')) {
+            if (part.empty()) break;
             if (!text.empty()) text += " | ";
-            text += data.substr(start, end - start);
-            if (end == std::string::npos) break;
-            start = end + 1;
+            text += part;
         }
         return text;
     }
@@ -197,20 +181,12 @@ std::string ForgetQuestion(GameFamily family, const std::vector<ValueDifference>
 bool HasRunAsAdminLayer(const std::string& layers) {
     for (std::string token : Split(layers, ' ')) {
         while (!token.empty() && (token[0] == '~' || token[0] == '$')) token.erase(0, 1);
-        if (token.size() != 10) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < token.size(); ++i) same = same && Lower(token[i]) == Lower("RUNASADMIN"[i]);
-        if (same) return true;
+        if (EqualNoCase(token, "RUNASADMIN")) return true;
     }
     return false;
 }
 
-bool SamePath(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (PathChar(a[i]) != PathChar(b[i])) return false;
-    return true;
-}
+bool SamePath(const std::string& a, const std::string& b) { return EqualNoCase(BackslashPath(a), BackslashPath(b)); }
 
 bool SetToRunAsAdmin(const std::vector<LayerEntry>& entries, const std::string& exePath) {
     for (const LayerEntry& entry : entries)
@@ -226,12 +202,8 @@ std::string PathInFolder(const std::string& folder, const std::string& fileName)
 
 std::vector<std::string> ExecutablesOf(GameFamily family) {
     std::vector<std::string> names;
-    for (GameTarget target : {GameTarget::OV, GameTarget::BM, GameTarget::MH}) {
-        const TargetInfo& info = InfoOf(target);
-        if (info.family != family) continue;
-        const std::string prefix = info.clientPrefix;
-        names.push_back(prefix.substr(0, prefix.find(' ')));
-    }
+    for (const TargetInfo& info : AllTargets())
+        if (info.family == family) names.push_back(info.executable);
     return names;
 }
 
@@ -258,14 +230,6 @@ std::string SettingsLocation::Explanation() const {
                "values.";
     return "Started normally, the game reads your per-user copy first (the machine value where the copy has "
            "none); started as administrator, it reads the machine values only.";
-}
-
-const char* FamilyToken(GameFamily family) { return family == GameFamily::Mireholt ? "Mireholt" : "Orvanta"; }
-
-std::optional<GameFamily> FamilyFromToken(const std::string& token) {
-    for (GameFamily family : {GameFamily::Orvanta, GameFamily::Mireholt})
-        if (token == FamilyToken(family)) return family;
-    return std::nullopt;
 }
 
 std::string EncodeValues(const StoredValues& values) {
@@ -301,18 +265,16 @@ std::string MachineValuesParameters(GameFamily family, const StoredValues& value
 }
 
 int WriteMachineValues(Registry& registry, GameFamily family, const StoredValues& values) {
-    Registry::Key key = 0;
-    if (registry.OpenKey(KeyPathOf(family), &key) != Registry::kOk) return -1;
+    const ScopedKey key(registry, KeyPathOf(family));
+    if (!key.IsOpen()) return -1;
     int written = 0;
     for (const auto& entry : values) {
         const std::string& data = entry.second.data;
-        if (registry.SetValue(key, entry.first, entry.second.type, reinterpret_cast<const unsigned char*>(data.data()),
-                              static_cast<unsigned long>(data.size())) != Registry::kOk) {
-            written = -1;
-            break;
-        }
+        if (registry.SetValue(key.Get(), entry.first, entry.second.type,
+                              reinterpret_cast<const unsigned char*>(data.data()),
+                              static_cast<unsigned long>(data.size())) != Registry::kOk)
+            return -1;
         ++written;
     }
-    registry.CloseKey(key);
     return written;
 }

@@ -98,10 +98,6 @@ struct SettingsLocation {
     std::string Explanation() const;
 };
 
-// "Orvanta" / "Mireholt", for the command line.
-const char* FamilyToken(GameFamily family);
-std::optional<GameFamily> FamilyFromToken(const std::string& token);
-
 // The elevated copy's payload: entries "name.type.data" (name and data as lowercase hex, type as
 // decimal) joined by "-". Decoding is strict: anything else, an empty list or a repeated name is refused.
 std::string EncodeValues(const StoredValues& values);

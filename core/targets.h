@@ -1,7 +1,10 @@
-// The three selectable game targets, their registry families and the selection rules.
+// The three selectable game targets, their registry families and the selection rules. The games'
+// names, codes, executables and keys are written here alone; everything else derives from this table.
 #pragma once
 
 #include <optional>
+#include <span>
+#include <string>
 
 enum class GameFamily { Orvanta, Mireholt };
 
@@ -10,15 +13,27 @@ enum class GameTarget { OV, BM, MH };
 struct TargetInfo {
     GameTarget target;
     GameFamily family;
+    const char* code;          // "ov", as the command line and links name it
+    const char* name;          // "Orvanta"
+    const char* executable;    // "orvanta.exe", in the family's installation folder
     const char* clientPrefix;  // ends in one blank
     const char* serverPrefix;  // ends in one blank
     const char* notInstalledMessage;
 };
 
 const TargetInfo& InfoOf(GameTarget target);
+// OV, BM, MH.
+std::span<const TargetInfo> AllTargets();
 
 // Key path under HKEY_LOCAL_MACHINE.
 const char* KeyPathOf(GameFamily family);
+// "Orvanta" / "Mireholt": the name of the family's first game, as the command line and the messages
+// name the family; read back exactly.
+const char* FamilyToken(GameFamily family);
+std::optional<GameFamily> FamilyFromToken(const std::string& token);
+
+// "ov", "bm", "mh"; exactly, in lower case.
+std::optional<GameTarget> TargetOfCode(const std::string& code);
 
 // Selection indices, as the main window's radio exchange leaves them: each is 0 exactly when its own
 // radio is on. Every rule compares an index with 0 only.

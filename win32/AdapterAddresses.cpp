@@ -4,17 +4,15 @@
 #include <iphlpapi.h>
 
 #include "win32/AdapterAddresses.h"
+#include "win32/SystemLibrary.h"
 
 #include <string>
 
 std::vector<AdapterAddress> UpAdapterAddresses() {
     std::vector<AdapterAddress> found;
     // The IP helper is loaded when the list is asked for: linked, it would load at every start.
-    typedef ULONG(WINAPI * GetAdaptersAddressesFunction)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG);
-    HMODULE helper = ::LoadLibraryA("iphlpapi.dll");
-    const auto getAdaptersAddresses = reinterpret_cast<GetAdaptersAddressesFunction>(
-        reinterpret_cast<void*>(helper ? ::GetProcAddress(helper, "GetAdaptersAddresses") : nullptr));
-    if (!getAdaptersAddresses) return found;
+    decltype(&::GetAdaptersAddresses) getAdaptersAddresses;
+    if (!SystemLibrary("iphlpapi.dll").Find("GetAdaptersAddresses", &getAdaptersAddresses)) return found;
     const ULONG flags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
     ULONG size = 16 * 1024;
     std::vector<unsigned char> buffer;

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "framework/dialog.h"
+#include "win32/SystemLibrary.h"
 
 namespace {
 
@@ -43,12 +44,11 @@ std::vector<std::string> ProgramArguments() {
     }
     while (*rest == L' ' || *rest == L'\t') ++rest;
     if (!*rest) return args;
-    typedef LPWSTR*(WINAPI * SplitFunction)(LPCWSTR, int*);
-    HMODULE shell = ::LoadLibraryA("shell32.dll");
-    const auto split = reinterpret_cast<SplitFunction>(
-        reinterpret_cast<void*>(shell ? ::GetProcAddress(shell, "CommandLineToArgvW") : nullptr));
+    decltype(&::CommandLineToArgvW) split;
     int count = 0;
-    LPWSTR* argv = split ? split(::GetCommandLineW(), &count) : nullptr;
+    LPWSTR* argv = SystemLibrary("shell32.dll").Find("CommandLineToArgvW", &split)
+                       ? split(::GetCommandLineW(), &count)
+                       : nullptr;
     if (!argv) return args;
     for (int i = 1; i < count; ++i) args.push_back(Utf8(argv[i]));
     ::LocalFree(argv);

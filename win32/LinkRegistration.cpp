@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "win32/RegistryKey.h"
+
 namespace {
 
-const wchar_t kSchemeKey[] = L"Software\\Classes\\mhtoolkit";
-const wchar_t kCommandKey[] = L"Software\\Classes\\mhtoolkit\\shell\\open\\command";
+const char kSchemeKey[] = "Software\\Classes\\mhtoolkit";
+const char kCommandKey[] = "Software\\Classes\\mhtoolkit\\shell\\open\\command";
 
 std::wstring OpenCommand() {
     wchar_t path[MAX_PATH] = {};
@@ -16,15 +18,10 @@ std::wstring OpenCommand() {
     return L"\"" + std::wstring(path, length) + L"\" \"%1\"";
 }
 
-bool SetString(const wchar_t* subKey, const wchar_t* name, const std::wstring& value) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const LONG result = ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+bool SetString(const char* subKey, const wchar_t* name, const std::wstring& value) {
+    RegistryKey key;
+    return key.Create(HKEY_CURRENT_USER, subKey, KEY_SET_VALUE) == ERROR_SUCCESS &&
+           key.SetText(name, value) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -39,22 +36,17 @@ bool RegisterLinks() {
 }
 
 bool UnregisterLinks() {
-    const LONG result = ::RegDeleteTreeW(HKEY_CURRENT_USER, kSchemeKey);
+    const LONG result = RegistryKey::DeleteTree(HKEY_CURRENT_USER, kSchemeKey, 0);
     if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) return false;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSchemeKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        ::RegCloseKey(key);
-        return false;
-    }
-    return true;
+    RegistryKey key;
+    return key.Open(HKEY_CURRENT_USER, kSchemeKey, KEY_READ) != ERROR_SUCCESS;
 }
 
 bool LinksRegistered() {
-    wchar_t value[2 * MAX_PATH + 16] = {};
-    DWORD size = sizeof value - sizeof(wchar_t);
-    if (::RegGetValueW(HKEY_CURRENT_USER, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
-        ERROR_SUCCESS)
-        return false;
+    RegistryKey key;
+    if (key.Open(HKEY_CURRENT_USER, kCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+    const std::optional<std::wstring> value = key.Text(nullptr);
     const std::wstring command = OpenCommand();
-    return !command.empty() && ::CompareStringOrdinal(value, -1, command.c_str(), -1, TRUE) == CSTR_EQUAL;
+    return value && !command.empty() &&
+           ::CompareStringOrdinal(value->c_str(), -1, command.c_str(), -1, TRUE) == CSTR_EQUAL;
 }

@@ -2,6 +2,7 @@
 #include <winsock2.h>
 
 #include "win32/LocalAddress.h"
+#include "win32/SystemLibrary.h"
 
 #include <cstring>
 
@@ -16,17 +17,11 @@ struct Sockets {
     char*(WSAAPI* dotted)(in_addr);
 };
 
-template <typename F>
-bool Bind(HMODULE module, const char* name, F& function) {
-    function = reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-    return function != nullptr;
-}
-
 bool LoadSockets(Sockets& s) {
-    HMODULE module = ::LoadLibraryA("ws2_32.dll");
-    return module && Bind(module, "WSAStartup", s.startup) && Bind(module, "WSACleanup", s.cleanup) &&
-           Bind(module, "gethostname", s.hostName) && Bind(module, "gethostbyname", s.hostByName) &&
-           Bind(module, "inet_ntoa", s.dotted);
+    const SystemLibrary sockets("ws2_32.dll");
+    return sockets.Find("WSAStartup", &s.startup) && sockets.Find("WSACleanup", &s.cleanup) &&
+           sockets.Find("gethostname", &s.hostName) && sockets.Find("gethostbyname", &s.hostByName) &&
+           sockets.Find("inet_ntoa", &s.dotted);
 }
 
 // Dotted address into `text` (at least 16 characters), or an empty text.

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "win32/RegistryKey.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Win32Registry.h"
 
 bool RunMachineValuesOption(int argc, char** argv, int* exitCode) {
@@ -15,10 +17,7 @@ bool RunMachineValuesOption(int argc, char** argv, int* exitCode) {
     const auto values = DecodeValues(argv[3]);
     if (!values) return true;
     // The key is created when missing, so that an elevated game finds the values too.
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, KeyPathOf(*family), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY,
-                          nullptr, &key, nullptr) == ERROR_SUCCESS)
-        ::RegCloseKey(key);
+    RegistryKey().Create(HKEY_LOCAL_MACHINE, KeyPathOf(*family), KEY_WRITE | KEY_WOW64_32KEY);
     Win32Registry registry;
     const int written = WriteMachineValues(registry, *family, *values);
     *exitCode = written == static_cast<int>(values->size()) ? kMachineValuesWritten : kMachineValuesFailed;
@@ -61,11 +60,9 @@ std::string CopyToMachineElevated(HWND owner, GameFamily family, const StoredVal
     info.lpParameters = parameters.c_str();
     info.nShow = SW_HIDE;
     // The shell is loaded here, when it is needed: linked, it would load (slowly, under Wine) at every start.
-    typedef BOOL(WINAPI * ShellExecuteExFunction)(SHELLEXECUTEINFOA*);
-    HMODULE shell = ::LoadLibraryA("shell32.dll");
-    const auto shellExecuteEx = reinterpret_cast<ShellExecuteExFunction>(
-        reinterpret_cast<void*>(shell ? ::GetProcAddress(shell, "ShellExecuteExA") : nullptr));
-    if (!shellExecuteEx || !shellExecuteEx(&info) || !info.hProcess) {
+    decltype(&::ShellExecuteExA) shellExecuteEx;
+    if (!SystemLibrary("shell32.dll").Find("ShellExecuteExA", &shellExecuteEx) || !shellExecuteEx(&info) ||
+        !info.hProcess) {
         return ::GetLastError() == ERROR_CANCELLED ? "Administrator rights were not given; nothing was copied."
                                                    : "The copy could not be started; nothing was copied.";
     }

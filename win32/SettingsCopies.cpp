@@ -5,34 +5,16 @@
 #include <vector>
 
 #include "core/launch.h"
+#include "win32/RegistryKey.h"
 #include "win32/SystemServices.h"
 
 namespace {
 
 // Every value of a key; false when the key cannot be opened.
 bool ReadValues(HKEY root, const std::string& path, REGSAM view, StoredValues* values) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return false;
-    DWORD maxName = 0, maxData = 0;
-    ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
-                       nullptr, nullptr);
-    std::vector<char> name(maxName + 2);
-    std::vector<BYTE> data(maxData + 1);
-    for (DWORD index = 0;; ++index) {
-        DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
-        const LONG result =
-            ::RegEnumValueA(key, index, name.data(), &nameSize, nullptr, &type, data.data(), &dataSize);
-        if (result == ERROR_MORE_DATA) {  // grew since the query: ask again with room for it
-            name.resize(name.size() * 2 + 256);
-            data.resize(data.size() * 2 + 256);
-            --index;
-            continue;
-        }
-        if (result != ERROR_SUCCESS) break;
-        (*values)[std::string(name.data(), nameSize)] =
-            StoredValue{type, std::string(reinterpret_cast<const char*>(data.data()), dataSize)};
-    }
-    ::RegCloseKey(key);
+    RegistryKey key;
+    if (key.Open(root, path, KEY_READ | view) != ERROR_SUCCESS) return false;
+    key.ReadValues(values);
     return true;
 }
 
@@ -107,12 +89,7 @@ SettingsLocation ReadSettingsLocation(GameFamily family) {
 
 bool ForgetUserCopy(GameFamily family) {
     const std::string path = UserCopyPath(family);
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS) {
-        ::RegDeleteTreeA(key, nullptr);
-        ::RegCloseKey(key);
-    }
-    ::RegDeleteKeyExA(HKEY_CURRENT_USER, path.c_str(), KEY_WOW64_64KEY, 0);
+    RegistryKey::DeleteTree(HKEY_CURRENT_USER, path, KEY_WOW64_64KEY);
     StoredValues left;
     return !ReadValues(HKEY_CURRENT_USER, path, KEY_WOW64_64KEY, &left);
 }

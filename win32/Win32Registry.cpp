@@ -1,18 +1,18 @@
 #include "win32/Win32Registry.h"
 
-#include <windows.h>
+#include "win32/RegistryKey.h"
 
+// A Key is the address of the RegistryKey that owns the handle, from OpenKey to CloseKey.
 namespace {
-HKEY ToHandle(Registry::Key key) { return reinterpret_cast<HKEY>(key); }
+RegistryKey& KeyOf(Registry::Key key) { return *reinterpret_cast<RegistryKey*>(key); }
 }  // namespace
 
 long Win32Registry::OpenKey(const std::string& path, Key* key) {
     // As RegOpenKeyA does (maximum allowed access, no creation), pinned to the 32-bit view: a no-op
     // in a 32-bit process, and the games' view when the same code runs as a 64-bit process.
-    HKEY handle = nullptr;
-    const LONG result =
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, MAXIMUM_ALLOWED | KEY_WOW64_32KEY, &handle);
-    if (result == ERROR_SUCCESS) *key = reinterpret_cast<Key>(handle);
+    RegistryKey opened;
+    const LONG result = opened.Open(HKEY_LOCAL_MACHINE, path, MAXIMUM_ALLOWED | KEY_WOW64_32KEY);
+    if (result == ERROR_SUCCESS) *key = reinterpret_cast<Key>(new RegistryKey(std::move(opened)));
     return result;
 }
 
@@ -20,7 +20,7 @@ long Win32Registry::QueryValue(Key key, const std::string& name, unsigned long* 
                                unsigned long* size) {
     DWORD dataType = 0;
     DWORD dataSize = *size;
-    const LONG result = RegQueryValueExA(ToHandle(key), name.c_str(), nullptr, &dataType, buffer, &dataSize);
+    const LONG result = KeyOf(key).Query(name, &dataType, buffer, &dataSize);
     if (type) *type = dataType;
     *size = dataSize;
     return result;
@@ -28,7 +28,10 @@ long Win32Registry::QueryValue(Key key, const std::string& name, unsigned long* 
 
 long Win32Registry::SetValue(Key key, const std::string& name, unsigned long type, const unsigned char* data,
                              unsigned long size) {
-    return RegSetValueExA(ToHandle(key), name.c_str(), 0, type, data, size);
+    return KeyOf(key).Set(name, type, data, size);
 }
 
-long Win32Registry::CloseKey(Key key) { return RegCloseKey(ToHandle(key)); }
+long Win32Registry::CloseKey(Key key) {
+    delete &KeyOf(key);
+    return kOk;
+}
