@@ -89,7 +89,7 @@ std::string Capitalized(std::string text) {
 }
 
 std::string ThisPc(const std::string& lanAddress) {
-    return lanAddress.empty() ? "this PC (Your Addresses shows its address)" : "this PC, " + lanAddress;
+    return "this PC (" + (lanAddress.empty() ? std::string("Your Addresses shows its address") : lanAddress) + ")";
 }
 
 const char kBreak[] = "\r\n";
@@ -284,7 +284,10 @@ std::string OutcomeText(const HostOutcome& outcome) {
                 why = "it reports " + router.externalAddress +
                       ", a private address: another router stands between it and the internet";
                 break;
-            default: why = "it reports no internet address"; break;
+            default:
+                why = "it reports none, so it is not connected, or it sits behind your provider's carrier-grade NAT "
+                      "or another router";
+                break;
             }
         }
         return Capitalized(RouterName(router)) + " has no internet address of its own: " + why + "." + kBreak +
