@@ -105,7 +105,9 @@ AddressClass ClassOfAddress(const std::string& address) {
     return AddressClass::Public;
 }
 
-std::string MappingDescription(GameTarget target) { return std::string("MH Toolkit: ") + GameNameOf(target) + " server"; }
+std::string MappingDescription(GameTarget target) {
+    return std::string("MH Toolkit: ") + InfoOf(target).name + " server";
+}
 
 bool IsToolkitMapping(const std::string& description) {
     for (GameTarget target : {GameTarget::OV, GameTarget::BM, GameTarget::MH})
@@ -116,7 +118,7 @@ bool IsToolkitMapping(const std::string& description) {
 std::string JoinAddress(const std::string& external, const std::string& port) { return ShareText(external, port); }
 
 std::string JoinLink(GameTarget target, const std::string& external, const std::string& port) {
-    return std::string(kLinkScheme) + "://join/" + CodeOf(target) + "/" + JoinAddress(external, port);
+    return std::string(kLinkScheme) + "://join/" + InfoOf(target).code + "/" + JoinAddress(external, port);
 }
 
 const char* NameOf(Protocol protocol) { return protocol == Protocol::TCP ? "TCP" : "UDP"; }

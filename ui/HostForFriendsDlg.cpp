@@ -42,7 +42,7 @@ INT_PTR CHostForFriendsDlg::DoModal() {
 
 BOOL CHostForFriendsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    ::SetDlgItemTextA(m_hWnd, IDC_HOST_GAME, GameNameOf(m_target));
+    ::SetDlgItemTextA(m_hWnd, IDC_HOST_GAME, InfoOf(m_target).name);
     ::SetDlgItemTextA(m_hWnd, IDC_HOST_PORT, m_strPort.c_str());
     return TRUE;
 }

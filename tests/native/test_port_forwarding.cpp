@@ -98,11 +98,11 @@ TEST(PortForwarding, AddressClasses) {
 TEST(PortForwarding, DescriptionsLinksAndAddressesFollowTheGameTable) {
     for (GameTarget target : {GameTarget::OV, GameTarget::BM, GameTarget::MH}) {
         const std::string description = MappingDescription(target);
-        EXPECT_EQ(description, std::string("MH Toolkit: ") + GameNameOf(target) + " server");
+        EXPECT_EQ(description, std::string("MH Toolkit: ") + InfoOf(target).name + " server");
         EXPECT_TRUE(IsToolkitMapping(description));
         // The link is one the program itself takes: same game, host and port.
         const std::string link = JoinLink(target, "11.22.33.44", "2346");
-        EXPECT_EQ(link, std::string("mhtoolkit://join/") + CodeOf(target) + "/11.22.33.44:2346");
+        EXPECT_EQ(link, std::string("mhtoolkit://join/") + InfoOf(target).code + "/11.22.33.44:2346");
         const auto request = ParseLink(link);
         ASSERT_TRUE(request) << link;
         EXPECT_EQ(request->target, target);
