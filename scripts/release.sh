@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the shipped 32-bit program for size and writes the release a player downloads:
-#   dist/MHToolkit-<version>-win32.zip   MHToolkit.exe, README.txt (the player's guide), LICENSE
+#   dist/MHToolkit-<version>-win32.zip   MHToolkit.exe, README.txt (the player's guide), LICENSE,
+#                                        THIRD-PARTY-NOTICES.txt (miniupnpc's notice and licence)
 #   dist/SHA256SUMS                      SHA-256 of the zip and of the program
 # The version is the build's (project() in CMakeLists.txt). The same commit gives the same bytes:
 # the link has no time stamp, and the zip holds its files in a fixed order with the time of the
@@ -27,10 +28,12 @@ cp "$RELEASE_BUILD/app/MHToolkit.exe" "$stage/MHToolkit.exe"
 # Text files with Windows line ends, for Notepad.
 sed 's/$/\r/' "$ROOT/docs/README.txt" >"$stage/README.txt"
 sed 's/$/\r/' "$ROOT/LICENSE" >"$stage/LICENSE"
+# Made by the build from the library's source package (cmake/miniupnpc.cmake).
+sed 's/$/\r/' "$RELEASE_BUILD/THIRD-PARTY-NOTICES.txt" >"$stage/THIRD-PARTY-NOTICES.txt"
 chmod 644 "$stage"/*
 TZ=UTC touch -d "@$epoch" "$stage"/*
 rm -f "$DIST/$name"
-(cd "$stage" && TZ=UTC zip -X -D -q -9 "$DIST/$name" MHToolkit.exe README.txt LICENSE)
+(cd "$stage" && TZ=UTC zip -X -D -q -9 "$DIST/$name" MHToolkit.exe README.txt LICENSE THIRD-PARTY-NOTICES.txt)
 (cd "$DIST" && sha256sum "$name") >"$DIST/SHA256SUMS"
 (cd "$stage" && sha256sum MHToolkit.exe) >>"$DIST/SHA256SUMS"
 

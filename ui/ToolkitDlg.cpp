@@ -1,6 +1,7 @@
 #include "ui/ToolkitDlg.h"
 
 #include "core/launch.h"
+#include "host_friends_ids.h"
 #include "resource.h"
 #include "settings_location_ids.h"
 #include "toolkit_dlg_ids.h"
@@ -111,6 +112,7 @@ void CToolkitDlg::AddSystemMenuItems(HMENU sysMenu) {
     InsertBeforeAbout(sysMenu, IDM_YOUR_ADDRESSES, "Your Addresses...");
     InsertBeforeAbout(sysMenu, IDM_OPEN_LINKS, "Open mhtoolkit:// links with MH Toolkit");
     InsertBeforeAbout(sysMenu, IDM_SETTINGS_LOCATION, kSettingsLocationItem);
+    InsertBeforeAbout(sysMenu, IDM_HOST_FRIENDS, "Host for Friends...");
     ShowLinksCheck();
 }
 
@@ -120,6 +122,7 @@ void CToolkitDlg::OnSysCommand(UINT nID, LPARAM) {
     case IDM_YOUR_ADDRESSES: OnYourAddresses(); break;
     case IDM_OPEN_LINKS: OnToggleLinks(); break;
     case IDM_SETTINGS_LOCATION: OnSettingsLocation(); break;
+    case IDM_HOST_FRIENDS: OnHostForFriends(); break;
     default: Default(); break;
     }
 }

@@ -73,6 +73,7 @@ protected:
     void OnYourAddresses();
     void OnSettingsLocation();
     void OnToggleLinks();
+    void OnHostForFriends();
 
     DECLARE_MESSAGE_MAP(CToolkitDlg)
 

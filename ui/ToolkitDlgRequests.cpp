@@ -1,7 +1,8 @@
 // The main window's join requests (command line, links, hand-over from a later start) and the
-// system-menu items Your Addresses and link registration.
+// system-menu items Your Addresses, link registration and Host for Friends.
 #include "core/launch.h"
 #include "toolkit_dlg_ids.h"
+#include "ui/HostForFriendsDlg.h"
 #include "ui/ToolkitDlg.h"
 #include "ui/YourAddressesDlg.h"
 #include "win32/HandOver.h"
@@ -104,6 +105,15 @@ void CToolkitDlg::OnYourAddresses() {
     CYourAddressesDlg dlg;
     dlg.m_strShownAddress = FieldText(m_hWnd, IDC_LOCAL_IP);
     dlg.m_strServerAddress = FieldText(m_hWnd, IDC_SERVER_ADDRESS);
+    dlg.m_strPort = FieldText(m_hWnd, IDC_PORT);
+    dlg.DoModal();
+}
+
+void CToolkitDlg::OnHostForFriends() {
+    // The game whose radio is on and the port as typed, without a save.
+    CHostForFriendsDlg dlg;
+    dlg.m_target = LaunchTargetOfSelection(::IsDlgButtonChecked(m_hWnd, IDC_SELECT_BM) == BST_CHECKED ? 0 : -1,
+                                           ::IsDlgButtonChecked(m_hWnd, IDC_SELECT_OV) == BST_CHECKED ? 0 : -1);
     dlg.m_strPort = FieldText(m_hWnd, IDC_PORT);
     dlg.DoModal();
 }

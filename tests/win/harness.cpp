@@ -196,6 +196,12 @@ void DeleteLayersBelow(const std::string& folder) {
     }
 }
 
+std::string SuiteAddress() {
+    char value[64] = {};
+    const DWORD n = ::GetEnvironmentVariableA("MHT_SUITE_ADDRESS", value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
 // --- Files --------------------------------------------------------------------------------------------
 
 std::string TestDir() {
@@ -207,15 +213,18 @@ std::string TestDir() {
 
 std::string Join(const std::string& dir, const std::string& name) { return dir + "\\" + name; }
 
-std::string SourceFile(const std::string& relative) {
-    const std::string unixPath = std::string(MH_SOURCE_DIR) + "/" + relative;
+std::string SourceUnixPath(const std::string& relative) { return std::string(MH_SOURCE_DIR) + "/" + relative; }
+
+std::string SourceFile(const std::string& relative) { return DosPath(SourceUnixPath(relative)); }
+
+std::string DosPath(const std::string& unixPath) {
     typedef WCHAR*(CDECL * ToDos)(LPCSTR);
     FARPROC export_ = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name");
     if (!export_) return unixPath;
     WCHAR* dos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(export_))(unixPath.c_str());
     if (!dos) return unixPath;
     std::string result;
-    for (const WCHAR* p = dos; *p; ++p) result += static_cast<char>(*p);  // the source paths are ASCII
+    for (const WCHAR* p = dos; *p; ++p) result += static_cast<char>(*p);  // our paths are ASCII
     ::HeapFree(::GetProcessHeap(), 0, dos);
     return result;
 }
@@ -276,12 +285,20 @@ bool WaitFor(const std::function<bool()>& predicate, DWORD timeoutMs) {
 }
 
 std::string Text(HWND hWnd) {
-    char buffer[1024] = {};
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
-                               5000, &copied))
-        return "<no answer>";
-    return std::string(buffer, copied);
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutA(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return "<no answer>";
+    // The text may grow between the two messages: a full buffer is read again, larger.
+    for (size_t size = std::max<size_t>(length + 1, 1024);; size *= 2) {
+        std::string buffer(size, '\0');
+        DWORD_PTR copied = 0;
+        if (!::SendMessageTimeoutA(hWnd, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL, 5000,
+                                   &copied))
+            return "<no answer>";
+        if (copied + 1 < size) {
+            buffer.resize(copied);
+            return buffer;
+        }
+    }
 }
 
 std::string ClassName(HWND hWnd) {

@@ -62,6 +62,10 @@ void SetLayers(HKEY root, REGSAM view, const std::string& exePath, const std::st
 // Removes every layers value that names a file below `folder`.
 void DeleteLayersBelow(const std::string& folder);
 
+// The one address of the network namespace scripts/test.sh runs the suite in (MHT_SUITE_ADDRESS),
+// or empty when the suite runs in the machine's own network.
+std::string SuiteAddress();
+
 // --- Files ----------------------------------------------------------------------------------------
 
 // The folder of the test executable; the program and the stand-ins are built beside it.
@@ -71,6 +75,10 @@ void MakeDir(const std::string& path);
 void RemoveTree(const std::string& path);
 // A file of the source tree (path relative to its root), as a Windows path.
 std::string SourceFile(const std::string& relative);
+// The same as a Unix path.
+std::string SourceUnixPath(const std::string& relative);
+// The Windows path of a Unix path, through Wine's own export (the path itself without Wine).
+std::string DosPath(const std::string& unixPath);
 
 // --- Programs started by the toolkit --------------------------------------------------------------
 

@@ -1,8 +1,9 @@
-// The main window and the About box at 96, 120, 144 and 192 DPI (Wine's LogPixels setting): the
-// pictures fill the frames their templates give them, and no label is cut off.
+// The main window, the About box and Host for Friends at 96, 120, 144 and 192 DPI (Wine's LogPixels
+// setting): the pictures fill the frames their templates give them, and no label is cut off.
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "host_friends_ids.h"
 #include "toolkit_dlg_ids.h"
 
 using namespace harness;
@@ -117,6 +118,13 @@ TEST_P(AtDpi, PicturesFillTheirFramesAndLabelsFit) {
     const DialogLayout aboutLayout = Layout(about);
     ASSERT_EQ(aboutLayout.dpi, dpi);
     ExpectPictureFillsItsFrame(aboutLayout, kAbout);
+    ::PostMessageA(about, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(about); }));
+
+    ::PostMessageA(main, WM_SYSCOMMAND, IDM_HOST_FRIENDS, 0);
+    HWND host = app.WaitDialog("Host for Friends");
+    ASSERT_TRUE(host);
+    ExpectLabelsFit(Layout(host));
 }
 
 INSTANTIATE_TEST_SUITE_P(Screen, AtDpi, ::testing::Values(96, 120, 144, 192),

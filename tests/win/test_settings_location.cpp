@@ -27,14 +27,16 @@ protected:
         app = std::make_unique<Toolkit>(sandbox.work);
         return app->Main();
     }
-    // The item's text, or "<missing>"; checks that it ends the program's group before the About item.
+    // The item's text, or "<missing>"; checks its place in the program's group before the About item,
+    // between the links item and Host for Friends.
     std::string ItemText() {
         const std::vector<MenuItem> items = SystemMenu(app->Main());
         for (size_t i = 0; i < items.size(); ++i) {
             if (items[i].id != IDM_SETTINGS_LOCATION) continue;
-            EXPECT_EQ(i + 3, items.size());
+            EXPECT_EQ(i + 4, items.size());
             EXPECT_EQ(items[i - 1].id, 0x30u);  // the links item
-            EXPECT_TRUE(items[i + 1].type & MFT_SEPARATOR);
+            EXPECT_EQ(items[i + 1].id, 0x50u);  // Host for Friends
+            EXPECT_TRUE(items[i + 2].type & MFT_SEPARATOR);
             EXPECT_EQ(items.back().id, 16u);
             return items[i].text;
         }

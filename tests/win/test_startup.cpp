@@ -162,6 +162,9 @@ TEST_F(StartUp, IpFieldShowsTheHostsFirstAddressDotted) {
     const std::string shown = Text(app.Item(IDC_LOCAL_IP));
     EXPECT_TRUE(IsDottedAddress(shown)) << shown;
     EXPECT_EQ(shown, OwnAddress());
+    if (!SuiteAddress().empty()) {
+        EXPECT_EQ(shown, SuiteAddress());  // the namespace's adapter
+    }
     // Read-only: shown, not for typing.
     EXPECT_TRUE(::GetWindowLongA(app.Item(IDC_LOCAL_IP), GWL_STYLE) & ES_READONLY);
 }

@@ -78,24 +78,30 @@ protected:
 TEST_F(YourAddresses, SystemMenuHasItsOwnGroupJustBeforeTheAboutItem) {
     ASSERT_TRUE(Start());
     const std::vector<MenuItem> items = SystemMenu(app->Main());
-    ASSERT_GE(items.size(), 7u);
+    ASSERT_GE(items.size(), 8u);
     const size_t n = items.size();
     EXPECT_EQ(items[n - 1].id, 16u);
     EXPECT_TRUE(items[n - 2].type & MFT_SEPARATOR);
-    EXPECT_EQ(items[n - 3].id, 0x40u);
-    EXPECT_EQ(items[n - 3].text, "Settings Location...");
-    EXPECT_EQ(items[n - 4].id, 0x30u);
-    EXPECT_EQ(items[n - 4].text, "Open mhtoolkit:// links with MH Toolkit");
-    EXPECT_EQ(items[n - 5].id, 0x20u);
-    EXPECT_EQ(items[n - 5].text, "Your Addresses...");
-    EXPECT_TRUE(items[n - 6].type & MFT_SEPARATOR);
-    EXPECT_GE(items[n - 7].id, static_cast<UINT>(SC_SIZE));  // the standard commands come first
-    for (UINT id : {0x20u, 0x30u, 0x40u})
+    EXPECT_EQ(items[n - 3].id, 0x50u);
+    EXPECT_EQ(items[n - 3].text, "Host for Friends...");
+    EXPECT_EQ(items[n - 4].id, 0x40u);
+    EXPECT_EQ(items[n - 4].text, "Settings Location...");
+    EXPECT_EQ(items[n - 5].id, 0x30u);
+    EXPECT_EQ(items[n - 5].text, "Open mhtoolkit:// links with MH Toolkit");
+    EXPECT_EQ(items[n - 6].id, 0x20u);
+    EXPECT_EQ(items[n - 6].text, "Your Addresses...");
+    EXPECT_TRUE(items[n - 7].type & MFT_SEPARATOR);
+    EXPECT_GE(items[n - 8].id, static_cast<UINT>(SC_SIZE));  // the standard commands come first
+    for (UINT id : {0x20u, 0x30u, 0x40u, 0x50u})
         EXPECT_EQ(std::count_if(items.begin(), items.end(), [&](const MenuItem& item) { return item.id == id; }), 1);
 }
 
 TEST_F(YourAddresses, ListsEveryUpAdapterWithItsAddressesAndMarksTheShownOne) {
     const std::vector<Row> expected = ExpectedRows();
+    if (!SuiteAddress().empty()) {  // the namespace's one adapter
+        ASSERT_EQ(expected.size(), 1u);
+        EXPECT_EQ(expected[0].address, SuiteAddress());
+    }
     ASSERT_TRUE(Start());
     for (size_t marked : {expected.size(), size_t{0}}) {  // none of them shown, then the first
         const std::string shown = marked < expected.size() ? expected[marked].address : "192.0.2.250";

@@ -1,0 +1,176 @@
+#include "network.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "harness.h"
+
+namespace harness {
+
+namespace {
+
+std::string Environment(const char* name) {
+    char value[1024] = {};
+    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// The run's state folder (Unix path) and a file in it as a Windows path.
+std::string StateDir() { return Environment("MHT_NET_STATE"); }
+std::string StateFile(const std::string& name) { return DosPath(StateDir() + "/" + name); }
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
+
+}  // namespace
+
+UnixRun RunUnix(const std::vector<std::string>& argv, DWORD timeoutMs) {
+    static int calls = 0;
+    const std::string result =
+        StateDir() + "/call-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++calls);
+    const std::string status = DosPath(result + ".status"), output = DosPath(result + ".out");
+    ::DeleteFileA(status.c_str());
+    ::DeleteFileA(output.c_str());
+    // Windows quoting, which Wine undoes for the Unix program; our arguments hold no quotes.
+    std::string commandLine = "/bin/bash \"" + SourceUnixPath("tests/net/call.sh") + "\" \"" + result + "\"";
+    for (const std::string& arg : argv) commandLine += " \"" + arg + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    UnixRun run;
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        run.output = "cannot start " + commandLine;
+        return run;
+    }
+    if (pi.hThread) ::CloseHandle(pi.hThread);
+    if (pi.hProcess) ::CloseHandle(pi.hProcess);
+    std::string code;
+    WaitFor([&] {
+        code = ReadFile(status);
+        return !code.empty() && code.back() == '\n';
+    }, timeoutMs);
+    run.output = ReadFile(output);
+    if (!code.empty() && code.back() == '\n') run.status = std::atoi(code.c_str());
+    ::DeleteFileA(status.c_str());
+    ::DeleteFileA(output.c_str());
+    return run;
+}
+
+UnixRun RunRouterScript(const std::vector<std::string>& args, DWORD timeoutMs) {
+    std::vector<std::string> argv{"/bin/bash", SourceUnixPath("tests/net/router.sh")};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunUnix(argv, timeoutMs);
+}
+
+std::string NetworkMissing() {
+    if (Environment("MHT_NET_TAG").empty() || StateDir().empty())
+        return "the network tests run only from scripts/test.sh, inside the namespaces it makes";
+    return std::string();
+}
+
+std::vector<Lease> ParseLeases(const std::string& text) {
+    std::vector<Lease> leases;
+    for (const std::string& line : Lines(text)) {
+        std::vector<std::string> fields;
+        size_t start = 0;
+        while (fields.size() < 5) {  // the description, last, may hold colons
+            const size_t colon = line.find(':', start);
+            if (colon == std::string::npos) break;
+            fields.push_back(line.substr(start, colon - start));
+            start = colon + 1;
+        }
+        if (fields.size() < 5) continue;
+        leases.push_back(Lease{fields[0], std::atoi(fields[1].c_str()), fields[2], std::atoi(fields[3].c_str()),
+                               line.substr(start)});
+    }
+    return leases;
+}
+
+void PrintTo(const Lease& lease, std::ostream* out) {
+    *out << lease.protocol << ":" << lease.externalPort << ":" << lease.client << ":" << lease.internalPort << ":"
+         << lease.description;
+}
+
+Router::Router(const RouterSetup& setup) {
+    std::vector<std::string> args{"up", "--wan", setup.wan};
+    if (!setup.daemon) args.push_back("--no-daemon");
+    for (const std::string& rule : setup.rules) {
+        args.push_back("--rule");
+        args.push_back(rule);
+    }
+    const UnixRun up = RunRouterScript(args);
+    ok_ = up.status == 0;
+    report_ = up.output;
+}
+
+Router::~Router() { RunRouterScript({"down"}); }
+
+std::string Router::ExternalAddress() const {
+    std::string address = ReadFile(StateFile("ext_ip"));
+    while (!address.empty() && (address.back() == '\n' || address.back() == '\r')) address.pop_back();
+    return address;
+}
+
+std::string Router::LeaseFile() const { return ReadFile(StateFile("upnp.leases")); }
+
+std::vector<Lease> Router::Leases() const {
+    std::vector<Lease> leases = ParseLeases(LeaseFile());
+    std::sort(leases.begin(), leases.end(), [](const Lease& a, const Lease& b) {
+        return a.protocol != b.protocol ? a.protocol < b.protocol : a.externalPort < b.externalPort;
+    });
+    return leases;
+}
+
+std::vector<std::string> Router::Rules() const {
+    const UnixRun nft = RunRouterScript({"nft"});
+    std::vector<std::string> rules;
+    for (const std::string& line : Lines(nft.output)) {
+        if (line == "--- nft") break;
+        rules.push_back(line);
+    }
+    if (nft.status != 0) rules.push_back("<router.sh nft failed: " + nft.output + ">");
+    std::sort(rules.begin(), rules.end());
+    return rules;
+}
+
+std::vector<std::string> Router::HeardFrom(const std::string& address) const {
+    std::vector<std::string> heard;
+    for (const std::string& line : Lines(ReadFile(StateFile("miniupnpd.log"))))
+        if (line.find(" from " + address + ":") != std::string::npos) heard.push_back(line);
+    return heard;
+}
+
+std::string Router::State() const {
+    return "lease file:\n" + LeaseFile() + "nft:\n" + RunRouterScript({"nft"}).output + "miniupnpd log (tail):\n" +
+           RunUnix({"/usr/bin/tail", "-n", "20", StateDir() + "/miniupnpd.log"}).output;
+}
+
+bool Router::MapFrom(const std::string& pc, int port, const std::string& description) {
+    return RunRouterScript({"map", pc, std::to_string(port), description, "TCP", "UDP"}).status == 0;
+}
+
+UnixRun Router::FriendEcho(int port) { return RunRouterScript({"echo", std::to_string(port)}); }
+
+std::vector<std::string> ForwardRules(int port, const std::string& address) {
+    const std::string p = std::to_string(port);
+    std::vector<std::string> rules{"dnat tcp " + p + " " + address + ":" + p, "dnat udp " + p + " " + address + ":" + p,
+                                   "forward tcp " + p + " " + address, "forward udp " + p + " " + address};
+    std::sort(rules.begin(), rules.end());
+    return rules;
+}
+
+}  // namespace harness

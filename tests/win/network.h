@@ -1,0 +1,89 @@
+// The network tests' side of tests/net/router.sh: a home network of namespaces with a real UPnP
+// router, which scripts/test.sh sets up around these tests (the test process, its wineserver and
+// the program run in the PC's namespace).
+#pragma once
+
+#include <windows.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace harness {
+
+constexpr char kPcAddress[] = "192.168.77.10";
+constexpr char kOtherPcAddress[] = "192.168.77.20";
+constexpr char kRouterName[] = "Test Router";
+
+// A Unix program run to its end. Wine starts Unix programs but gives no handle to wait on, so
+// tests/net/call.sh leaves the output and the exit status in files of the run's state folder.
+struct UnixRun {
+    int status = -1;  // -1: it did not finish in time
+    std::string output;
+};
+UnixRun RunUnix(const std::vector<std::string>& argv, DWORD timeoutMs = 60000);
+// tests/net/router.sh with these arguments.
+UnixRun RunRouterScript(const std::vector<std::string>& args, DWORD timeoutMs = 60000);
+
+// Empty when this process runs as a network test of scripts/test.sh; otherwise why not.
+std::string NetworkMissing();
+
+// One line of miniupnpd's lease file: PROTO:EXTPORT:CLIENT:INTPORT:EXPIRY:DESCRIPTION.
+struct Lease {
+    std::string protocol;
+    int externalPort = 0;
+    std::string client;
+    int internalPort = 0;
+    std::string description;
+    bool operator==(const Lease& other) const = default;
+};
+std::vector<Lease> ParseLeases(const std::string& text);
+// For test messages: the lease as its line reads, without the expiry.
+void PrintTo(const Lease& lease, std::ostream* out);
+
+struct RouterSetup {
+    std::string wan = "public";  // public, cgnat or private
+    bool daemon = true;          // false: the router answers no search
+    std::vector<std::string> rules;  // miniupnpd permission rules before the defaults
+};
+
+// The router's side of the network (router, second PC, friend), made for one test.
+class Router {
+public:
+    explicit Router(const RouterSetup& setup = {});
+    ~Router();
+    Router(const Router&) = delete;
+    Router& operator=(const Router&) = delete;
+
+    // Whether it came up; the script's report either way.
+    bool Ok() const { return ok_; }
+    const std::string& Report() const { return report_; }
+    // The public address it reports in public mode: random per router.
+    std::string ExternalAddress() const;
+    std::string LeaseFile() const;
+    // Its mappings, sorted by protocol and port.
+    std::vector<Lease> Leases() const;
+    // The forwarding rules miniupnpd put into nftables, as "forward <tcp|udp> <port> <address>"
+    // and "dnat <tcp|udp> <port> <address>:<port>", sorted.
+    std::vector<std::string> Rules() const;
+    // The lines of miniupnpd's log that tell of a search or a request from the address: what the
+    // router heard from it.
+    std::vector<std::string> HeardFrom(const std::string& address) const;
+    // Everything of the router's state, for failure messages.
+    std::string State() const;
+    // A client that is not ours maps TCP and UDP of the port, with this description, to the PC it
+    // runs on: the second PC (pc2) or this one (pc).
+    bool MapFrom(const std::string& pc, int port, const std::string& description);
+    // A friend on the WAN side sends to the router's WAN address: status 0 when a TCP and a UDP
+    // echo from the PC came back.
+    UnixRun FriendEcho(int port);
+
+private:
+    bool ok_ = false;
+    std::string report_;
+};
+
+// The rules that forward TCP and UDP of the port to the address, as Router::Rules lists them.
+std::vector<std::string> ForwardRules(int port, const std::string& address);
+
+}  // namespace harness
