@@ -104,6 +104,8 @@ void FocusNext(HWND dialog);
 void FocusControl(HWND dialog, HWND control);
 // The control that has the focus in the thread of `window`, or nullptr.
 HWND FocusedControl(HWND window);
+// Where the focus and the activation are in the thread of `window`, for failure messages.
+std::string FocusReport(HWND window);
 
 // Visible dialog-class windows of a process, top-level.
 std::vector<HWND> Dialogs(DWORD pid);
@@ -121,6 +123,34 @@ struct MessageBoxInfo {
     bool hasIcon = false;
 };
 
+// --- Processes the tests start ----------------------------------------------------------------------
+
+// A process a test started, together with every process that one starts in turn: the guard ends
+// them all, by handle, and waits for them when it goes, however the test ends. They run in a job
+// that the system ends when its last handle closes, so that a test process killed on a time-out
+// takes them along too.
+class ProcessGuard {
+public:
+    ProcessGuard() = default;
+    ~ProcessGuard() { End(); }
+    ProcessGuard(const ProcessGuard&) = delete;
+    ProcessGuard& operator=(const ProcessGuard&) = delete;
+
+    // Starts `exe` with the whole command line in `workDir` (the test's own when empty); false when
+    // it did not start.
+    bool Start(const std::string& exe, std::string commandLine, const std::string& workDir = "");
+    HANDLE Process() const { return pi_.hProcess; }
+    DWORD Pid() const { return pi_.dwProcessId; }
+    // The exit code once the process has ended within the time, else nullopt.
+    std::optional<DWORD> WaitExit(DWORD timeoutMs);
+    // Ends whatever still runs of the process and its descendants and waits until it is gone.
+    void End();
+
+private:
+    PROCESS_INFORMATION pi_{};
+    HANDLE job_ = nullptr;
+};
+
 // --- The toolkit process ---------------------------------------------------------------------------
 
 // What follows the program's name on its command line.
@@ -136,12 +166,11 @@ public:
     explicit Toolkit(const std::string& workDir, const std::string& exePath = "");
     // The same with arguments.
     Toolkit(const std::string& workDir, const CommandTail& tail, const std::string& exePath = "");
-    ~Toolkit();
     Toolkit(const Toolkit&) = delete;
     Toolkit& operator=(const Toolkit&) = delete;
 
-    DWORD Pid() const { return pi_.dwProcessId; }
-    HANDLE Process() const { return pi_.hProcess; }
+    DWORD Pid() const { return process_.Pid(); }
+    HANDLE Process() const { return process_.Process(); }
     // Waits for the main window to be visible; returns it.
     HWND Main();
     HWND Item(int id) { return ::GetDlgItem(Main(), id); }
@@ -171,7 +200,7 @@ public:
 private:
     void Start(const std::string& workDir, const std::string& tail, const std::string& exePath);
 
-    PROCESS_INFORMATION pi_{};
+    ProcessGuard process_;
     HWND main_ = nullptr;
 };
 
