@@ -1,13 +1,14 @@
-#include "ToolkitApp.h"
+#include "app/ToolkitApp.h"
 
 #include <commctrl.h>
 
 #include <cstdlib>
 
-#include "LocalAddress.h"
-#include "MachineValues.h"
-#include "Requests.h"
-#include "ToolkitDlg.h"
+#include "app/RunWithoutWindow.h"
+#include "ui/ToolkitDlg.h"
+#include "win32/HandOver.h"
+#include "win32/LocalAddress.h"
+#include "win32/MachineValues.h"
 
 CToolkitApp theApp;
 

@@ -2,7 +2,7 @@
 // join request to it), otherwise runs the main window.
 #pragma once
 
-#include "dialog.h"
+#include "framework/dialog.h"
 
 class CToolkitApp : public CWinApp {
 public:

@@ -1,4 +1,4 @@
-#include "dialog.h"
+#include "framework/dialog.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "pictures.h"
+#include "framework/pictures.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "dialog.h"
+#include "framework/dialog.h"
 
 void* operator new(std::size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;

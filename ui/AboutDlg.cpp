@@ -1,4 +1,4 @@
-#include "AboutDlg.h"
+#include "ui/AboutDlg.h"
 
 #include "resource.h"
 

@@ -1,8 +1,8 @@
 // The About box: the program's title picture and nothing else.
 #pragma once
 
-#include "dialog.h"
-#include "pictures.h"
+#include "framework/dialog.h"
+#include "framework/pictures.h"
 
 class CAboutDlg : public CDialog {
 public:

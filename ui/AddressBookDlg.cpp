@@ -1,11 +1,11 @@
-#include "AddressBookDlg.h"
+#include "ui/AddressBookDlg.h"
 
-#include "ServerPaste.h"
-#include "SystemServices.h"
-#include "address_book.h"
 #include "address_book_ids.h"
-#include "launch.h"
+#include "core/address_book.h"
+#include "core/launch.h"
 #include "resource.h"
+#include "win32/ServerPaste.h"
+#include "win32/SystemServices.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The address book: five saved servers of one game family, each with Join, Ping and Telnet.
 #pragma once
 
-#include "dialog.h"
-#include "settings_store.h"
-#include "targets.h"
+#include "core/settings_store.h"
+#include "core/targets.h"
+#include "framework/dialog.h"
 
 class CAddressBookDlg : public CDialog {
 public:

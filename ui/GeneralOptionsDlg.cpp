@@ -1,8 +1,8 @@
-#include "GeneralOptionsDlg.h"
+#include "ui/GeneralOptionsDlg.h"
 
+#include "core/settings_store.h"
 #include "general_options_ids.h"
 #include "resource.h"
-#include "settings_store.h"
 
 BEGIN_MESSAGE_MAP(CGeneralOptionsDlg, CDialog)
 END_MESSAGE_MAP()

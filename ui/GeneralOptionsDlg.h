@@ -1,8 +1,8 @@
 // General Options: game, sound and graphics options and the video resolution.
 #pragma once
 
-#include "dialog.h"
-#include "general_options.h"
+#include "core/general_options.h"
+#include "framework/dialog.h"
 
 class CGeneralOptionsDlg : public CDialog, public GeneralOptionsValues {
 public:

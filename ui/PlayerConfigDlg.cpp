@@ -1,4 +1,4 @@
-#include "PlayerConfigDlg.h"
+#include "ui/PlayerConfigDlg.h"
 
 #include "player_config_ids.h"
 #include "resource.h"

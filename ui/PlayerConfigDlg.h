@@ -1,8 +1,8 @@
 // Player Config: the player name and, for Mireholt, the primary and secondary weapons.
 #pragma once
 
-#include "dialog.h"
-#include "player_config.h"
+#include "core/player_config.h"
+#include "framework/dialog.h"
 
 class CPlayerConfigDlg : public CDialog, public PlayerConfigValues {
 public:

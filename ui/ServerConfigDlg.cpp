@@ -1,4 +1,4 @@
-#include "ServerConfigDlg.h"
+#include "ui/ServerConfigDlg.h"
 
 #include "resource.h"
 #include "server_config_ids.h"

@@ -1,8 +1,8 @@
 // Server Config: the options the selected game hosts a multiplayer game with.
 #pragma once
 
-#include "dialog.h"
-#include "server_config.h"
+#include "core/server_config.h"
+#include "framework/dialog.h"
 
 class CServerConfigDlg : public CDialog, public ServerConfigValues {
 public:

@@ -1,10 +1,10 @@
-#include "SettingsLocationDlg.h"
+#include "ui/SettingsLocationDlg.h"
 
 #include <commctrl.h>
 
-#include "MachineValues.h"
-#include "SettingsLocation.h"
 #include "settings_location_ids.h"
+#include "win32/MachineValues.h"
+#include "win32/SettingsCopies.h"
 
 const char kSettingsLocationItem[] = "Settings Location...";
 

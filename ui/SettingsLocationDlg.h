@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "dialog.h"
-#include "settings_location.h"
+#include "core/settings_location.h"
+#include "framework/dialog.h"
 
 class CSettingsLocationDlg : public CDialog {
 public:

@@ -1,15 +1,15 @@
-#include "ToolkitDlg.h"
+#include "ui/ToolkitDlg.h"
 
-#include "AboutDlg.h"
-#include "LocalAddress.h"
-#include "Requests.h"
-#include "ServerPaste.h"
-#include "SettingsLocationDlg.h"
-#include "SystemServices.h"
-#include "launch.h"
+#include "core/launch.h"
 #include "resource.h"
 #include "settings_location_ids.h"
 #include "toolkit_dlg_ids.h"
+#include "ui/AboutDlg.h"
+#include "ui/SettingsLocationDlg.h"
+#include "win32/HandOver.h"
+#include "win32/LocalAddress.h"
+#include "win32/ServerPaste.h"
+#include "win32/SystemServices.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ END_MESSAGE_MAP()
 
 CToolkitDlg::CToolkitDlg(CDialog* pParent)
     : CDialog(IDD_TOOLKIT_DIALOG, pParent),
-      GameSelection(SystemSettings()),
+      m_selection(SystemSettings()),
       m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
 
 void CToolkitDlg::DoDataExchange(CDataExchange* pDX) {
@@ -65,9 +65,9 @@ void CToolkitDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_PORT, m_strPort);
     DDV_MaxChars(pDX, m_strPort, 4);
     DDX_Text(pDX, IDC_LOCAL_IP, m_strLocalIP);
-    DDX_Radio(pDX, IDC_SELECT_BM, m_nBMRadio);
-    DDX_Radio(pDX, IDC_SELECT_OV, m_nOVRadio);
-    DDX_Radio(pDX, IDC_SELECT_MH, m_nMHRadio);
+    DDX_Radio(pDX, IDC_SELECT_BM, m_selection.m_nBMRadio);
+    DDX_Radio(pDX, IDC_SELECT_OV, m_selection.m_nOVRadio);
+    DDX_Radio(pDX, IDC_SELECT_MH, m_selection.m_nMHRadio);
 }
 
 BOOL CToolkitDlg::OnInitDialog() {
@@ -86,16 +86,16 @@ BOOL CToolkitDlg::OnInitDialog() {
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    m_nMHRadio = 0;
-    m_bOVInstalled = m_bBMInstalled = m_bMHInstalled = TRUE;
-    m_strServerAddress = ReadSetting(kHostAddressValue);
-    m_strPort = ReadSetting(kJoinPortValue);
+    m_selection.m_nMHRadio = 0;
+    m_selection.m_bOVInstalled = m_selection.m_bBMInstalled = m_selection.m_bMHInstalled = TRUE;
+    m_strServerAddress = m_selection.ReadSetting(kHostAddressValue);
+    m_strPort = m_selection.ReadSetting(kJoinPortValue);
     // The first look-up ran while the window was being made (see CToolkitApp::InitInstance).
     m_strLocalIP = TakeLocalIPLookup();
     UpdateData(FALSE);
     FollowInstallationPath();
     m_pictures.Fit(m_hWnd, IDD_TOOLKIT_DIALOG);
-    UpdateSettingsLocationItem(m_hWnd, Family());
+    UpdateSettingsLocationItem(m_hWnd, m_selection.Family());
 
     SplitServerPastes(GetDlgItem(IDC_SERVER_ADDRESS), GetDlgItem(IDC_PORT));
     ::SetPropA(m_hWnd, kHandOverProperty, reinterpret_cast<HANDLE>(1));
@@ -162,32 +162,32 @@ void CToolkitDlg::SelectGame(GameTarget target) {
     UpdateData(TRUE);
     LoadSelectedGame();
     UpdateData(FALSE);
-    if (!IsInstalled(target)) MessageBox(InfoOf(target).notInstalledMessage);
-    UpdateSettingsLocationItem(m_hWnd, Family());
+    if (!m_selection.IsInstalled(target)) MessageBox(InfoOf(target).notInstalledMessage);
+    UpdateSettingsLocationItem(m_hWnd, m_selection.Family());
 }
 
 void CToolkitDlg::OnSettingsLocation() {
-    CSettingsLocationDlg dlgLocation(Family());
+    CSettingsLocationDlg dlgLocation(m_selection.Family());
     dlgLocation.DoModal();
-    UpdateSettingsLocationItem(m_hWnd, Family());
+    UpdateSettingsLocationItem(m_hWnd, m_selection.Family());
 }
 
 void CToolkitDlg::LoadSelectedGame() {
     FollowInstallationPath();
-    m_strServerAddress = ReadSetting(kHostAddressValue);
-    m_strPort = ReadSetting(kJoinPortValue);
+    m_strServerAddress = m_selection.ReadSetting(kHostAddressValue);
+    m_strPort = m_selection.ReadSetting(kJoinPortValue);
 }
 
 void CToolkitDlg::OnAddressBook() {
-    if (m_nBMRadio == 0) {
+    if (m_selection.m_nBMRadio == 0) {
         MessageBox(kBrightmoorRefusal);
         return;
     }
-    m_dlgAddressBook.m_family = m_nOVRadio == 0 ? GameFamily::Orvanta : GameFamily::Mireholt;
+    m_dlgAddressBook.m_family = m_selection.m_nOVRadio == 0 ? GameFamily::Orvanta : GameFamily::Mireholt;
     m_dlgAddressBook.m_pStore = &SystemSettings();
     m_dlgAddressBook.DoModal();
 }
 
 void CToolkitDlg::FollowInstallationPath() {
-    ::SetCurrentDirectoryA(ReadSetting(kInstallationPathValue).c_str());
+    ::SetCurrentDirectoryA(m_selection.ReadSetting(kInstallationPathValue).c_str());
 }

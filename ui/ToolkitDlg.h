@@ -2,21 +2,24 @@
 // the launch actions, the settings editors, the address book and the About box.
 #pragma once
 
-#include "AddressBookDlg.h"
-#include "GeneralOptionsDlg.h"
-#include "PlayerConfigDlg.h"
-#include "ServerConfigDlg.h"
-#include "command_line.h"
-#include "dialog.h"
-#include "game_selection.h"
-#include "pictures.h"
+#include "core/command_line.h"
+#include "core/game_selection.h"
+#include "framework/dialog.h"
+#include "framework/pictures.h"
+#include "ui/AddressBookDlg.h"
+#include "ui/GeneralOptionsDlg.h"
+#include "ui/PlayerConfigDlg.h"
+#include "ui/ServerConfigDlg.h"
 
 #include <deque>
 #include <optional>
 
-class CToolkitDlg : public CDialog, public GameSelection {
+class CToolkitDlg : public CDialog {
 public:
     explicit CToolkitDlg(CDialog* pParent = nullptr);
+
+    // The game choice and installed flags, and the reads and writes of the chosen game's key.
+    GameSelection m_selection;
 
     CString m_strServerAddress;
     CString m_strPort;  // at most 4 characters

@@ -1,7 +1,7 @@
-#include "YourAddressesDlg.h"
+#include "ui/YourAddressesDlg.h"
 
-#include "Clipboard.h"
-#include "server_address.h"
+#include "core/server_address.h"
+#include "win32/Clipboard.h"
 #include "your_addresses_ids.h"
 
 namespace {

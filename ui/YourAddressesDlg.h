@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "AdapterAddresses.h"
-#include "dialog.h"
+#include "framework/dialog.h"
+#include "win32/AdapterAddresses.h"
 
 class CYourAddressesDlg : public CDialog {
 public:

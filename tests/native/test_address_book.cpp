@@ -1,7 +1,7 @@
 // The address book's value names and its Join on a saved server.
 #include <gtest/gtest.h>
 
-#include "address_book.h"
+#include "core/address_book.h"
 #include "memory_registry.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Server addresses, the command line, join links and the hand-over to a running copy.
 #include <gtest/gtest.h>
 
-#include "command_line.h"
-#include "game_selection.h"
+#include "core/command_line.h"
+#include "core/game_selection.h"
 #include "memory_registry.h"
 
 namespace {
@@ -134,11 +134,10 @@ TEST(CommandLine, JoinCarriesGameHostAndTheOptionalPort) {
 }
 
 TEST(CommandLine, GameCodesAndNames) {
-    for (GameTarget target : {GameTarget::OV, GameTarget::BM, GameTarget::MH})
-        EXPECT_EQ(TargetOfCode(CodeOf(target)), target);
-    EXPECT_STREQ(GameNameOf(GameTarget::OV), "Orvanta");
-    EXPECT_STREQ(GameNameOf(GameTarget::BM), "Brightmoor");
-    EXPECT_STREQ(GameNameOf(GameTarget::MH), "Mireholt");
+    for (const TargetInfo& info : AllTargets()) EXPECT_EQ(TargetOfCode(info.code), info.target);
+    EXPECT_STREQ(InfoOf(GameTarget::OV).code, "ov");
+    EXPECT_STREQ(InfoOf(GameTarget::BM).name, "Brightmoor");
+    EXPECT_STREQ(InfoOf(GameTarget::MH).name, "Mireholt");
     EXPECT_FALSE(TargetOfCode("Ov"));
     EXPECT_FALSE(TargetOfCode(""));
 }

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "game_selection.h"
-#include "general_options.h"
+#include "core/game_selection.h"
+#include "core/general_options.h"
+#include "core/player_config.h"
+#include "core/server_config.h"
+#include "core/weapons.h"
 #include "memory_registry.h"
-#include "player_config.h"
-#include "server_config.h"
-#include "weapons.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/weapons.h"
 #include "rc_lists.h"
-#include "weapons.h"
 
 namespace {
 

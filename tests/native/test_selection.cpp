@@ -1,8 +1,8 @@
 // Targets, the selection rules and the installed flags.
 #include <gtest/gtest.h>
 
-#include "game_selection.h"
-#include "launch.h"
+#include "core/game_selection.h"
+#include "core/launch.h"
 #include "memory_registry.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // the elevated copy.
 #include <gtest/gtest.h>
 
+#include "core/settings_location.h"
 #include "memory_registry.h"
-#include "settings_location.h"
 
 namespace {
 

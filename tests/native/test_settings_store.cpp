@@ -1,8 +1,8 @@
 // The settings store's contract over the in-memory registry.
 #include <gtest/gtest.h>
 
+#include "core/settings_store.h"
 #include "memory_registry.h"
-#include "settings_store.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "weapons.h"
+#include "core/weapons.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "registry.h"
+#include "core/registry.h"
 
 class MemoryRegistry : public Registry {
 public:

@@ -7,8 +7,8 @@
 #include <new>
 #include <vector>
 
-#include "dialog.h"
 #include "fatal_error_ids.h"
+#include "framework/dialog.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "harness.h"
 
-#include "launch.h"
+#include "core/launch.h"
 
 #include <winternl.h>
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "targets.h"
+#include "core/targets.h"
 
 namespace harness {
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
+#include "core/settings_location.h"
 #include "harness.h"
-#include "settings_location.h"
 #include "settings_location_ids.h"
 #include "toolkit_dlg_ids.h"
 

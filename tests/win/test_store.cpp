@@ -1,9 +1,9 @@
 // The settings store against the real registry, in the 32-bit view the games use.
 #include <gtest/gtest.h>
 
-#include "game_selection.h"
+#include "core/game_selection.h"
 #include "harness.h"
-#include "win32_registry.h"
+#include "win32/Win32Registry.h"
 
 using namespace harness;
 

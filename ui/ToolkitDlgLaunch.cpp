@@ -1,0 +1,47 @@
+// Join, Create, Ping and Telnet of the main window.
+#include "core/launch.h"
+#include "ui/ToolkitDlg.h"
+#include "win32/SystemServices.h"
+
+bool CToolkitDlg::PassInstalledGate(GameTarget target) {
+    if (m_selection.IsInstalled(target)) return true;
+    MessageBox(InfoOf(target).notInstalledMessage);
+    return false;
+}
+
+void CToolkitDlg::OnJoin() { JoinServer(); }
+
+bool CToolkitDlg::JoinServer() {
+    UpdateData(TRUE);
+    const GameTarget target = m_selection.LaunchTarget();
+    if (!PassInstalledGate(target)) return false;
+    if (target == GameTarget::MH) FollowInstallationPath();
+    const LaunchPlan plan = PlanJoin(target, m_strServerAddress, m_strPort);
+    // What is started is stored first, whether or not it then starts.
+    if (!plan.message) {
+        m_selection.WriteSetting(kHostAddressValue, m_strServerAddress);
+        m_selection.WriteSetting(kJoinPortValue, m_strPort);
+    }
+    CarryOut(*this, plan);
+    return !plan.message;
+}
+
+void CToolkitDlg::OnCreateServer() {
+    UpdateData(TRUE);
+    const GameTarget target = m_selection.LaunchTarget();
+    if (!PassInstalledGate(target)) return;
+    if (target == GameTarget::MH) FollowInstallationPath();
+    const LaunchPlan plan = PlanCreate(target, m_strPort);
+    if (!plan.message) m_selection.WriteSetting(kJoinPortValue, m_strPort);
+    CarryOut(*this, plan);
+}
+
+void CToolkitDlg::OnPing() {
+    UpdateData(TRUE);
+    CarryOut(*this, PlanPing(m_strServerAddress));
+}
+
+void CToolkitDlg::OnTelnet() {
+    UpdateData(TRUE);
+    CarryOut(*this, PlanTelnet(m_strServerAddress, m_strPort));
+}
