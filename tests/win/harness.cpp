@@ -317,6 +317,20 @@ HWND FocusedControl(HWND window) {
     return info.hwndFocus;
 }
 
+bool WaitForFocus(HWND window, HWND control, DWORD timeoutMs) {
+    const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+    return WaitFor([&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (!::GetGUIThreadInfo(thread, &info)) return false;
+        if (info.hwndFocus == control) return true;
+        if (!info.hwndActive && ::GetForegroundWindow() == ::GetDesktopWindow() && ::IsWindowVisible(window) &&
+            ::IsWindowEnabled(window))
+            ::SetForegroundWindow(window);
+        return false;
+    }, timeoutMs);
+}
+
 std::string FocusReport(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;

@@ -104,6 +104,12 @@ void FocusNext(HWND dialog);
 void FocusControl(HWND dialog, HWND control);
 // The control that has the focus in the thread of `window`, or nullptr.
 HWND FocusedControl(HWND window);
+// Waits until `control` has the focus in the thread of `window`. Wine without a window manager
+// follows the X input focus: an X focus change that the program handles late can make the desktop
+// the foreground window after the program has set its focus, leaving it no active window at all.
+// Then `window` is activated again, as a click on it would; a dialog gives the focus back to the
+// control that had it.
+bool WaitForFocus(HWND window, HWND control, DWORD timeoutMs = 10000);
 // Where the focus and the activation are in the thread of `window`, for failure messages.
 std::string FocusReport(HWND window);
 
