@@ -2,6 +2,7 @@
 
 #include "framework/dialog.h"
 #include "win32/LinkRegistration.h"
+#include "win32/MachineValues.h"
 
 bool NeedsMainWindow(const Request& request) {
     return request.kind == RequestKind::Open || request.kind == RequestKind::Join ||
@@ -11,6 +12,8 @@ bool NeedsMainWindow(const Request& request) {
 int RunWithoutWindow(const Request& request) {
     const std::string usage = UsageText(AfxGetAppName());
     switch (request.kind) {
+    case RequestKind::WriteMachineValues:
+        return WriteMachineValuesHere(request);
     case RequestKind::Help:
         AfxMessageBox(usage.c_str(), MB_OK | MB_ICONINFORMATION);
         return 0;

@@ -1,4 +1,5 @@
-// Requests of the command line that need no window: help, usage, a bad link, link registration.
+// Requests of the command line that need no window: help, usage, a bad link, link registration and
+// the elevated copy's writing of machine values.
 #pragma once
 
 #include "core/command_line.h"
@@ -6,5 +7,6 @@
 // Whether the request is one the main window carries out (Open, Join, Link).
 bool NeedsMainWindow(const Request& request);
 
-// Help, usage, a bad link, link registration: done without a window. Returns the exit code.
+// Help, usage, a bad link, link registration, machine values: done without a window. Returns the exit
+// code.
 int RunWithoutWindow(const Request& request);

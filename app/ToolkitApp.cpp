@@ -2,21 +2,17 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
-
 #include "app/RunWithoutWindow.h"
 #include "ui/ToolkitDlg.h"
 #include "win32/HandOver.h"
 #include "win32/LocalAddress.h"
-#include "win32/MachineValues.h"
 
 CToolkitApp theApp;
 
 BOOL CToolkitApp::InitInstance() {
-    // The elevated copy of per-user values: no window, no single-instance rule.
-    if (RunMachineValuesOption(__argc, __argv, &m_nExitCode)) return FALSE;
     const std::vector<std::string> args = ProgramArguments();
-    const Request request = ParseArguments(args);
+    Request request = ParseArguments(args);
+    // These, the elevated copy of per-user values among them, come before the single-instance rule.
     if (!NeedsMainWindow(request)) {
         m_nExitCode = RunWithoutWindow(request);
         return FALSE;
@@ -34,7 +30,7 @@ BOOL CToolkitApp::InitInstance() {
     // The local address is looked up while the main window is made; OnInitDialog takes it.
     StartLocalIPLookup();
     CToolkitDlg dlg;
-    if (request.kind != RequestKind::Open) dlg.m_startRequest = request;
+    if (request.kind != RequestKind::Open) dlg.m_startRequest.emplace(std::move(request));
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;

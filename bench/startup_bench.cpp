@@ -9,92 +9,22 @@
 // a stored server for the run when the key is missing, and removes it again afterwards.
 #include <windows.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
+
+#include "bench_common.h"
+
+using namespace bench;
 
 namespace {
 
-const char kTitle[] = "MH Toolkit";
 const char kMireholtKey[] = "Software\\Tarnwell\\Mireholt";
-const DWORD kTimeoutMs = 10000;
-
-std::string OwnDir() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string full(path);
-    return full.substr(0, full.find_last_of('\\'));
-}
-
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-struct WindowSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisibleMain(HWND hWnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != search->pid || !::IsWindowVisible(hWnd)) return TRUE;
-    char title[64] = {};
-    ::GetWindowTextA(hWnd, title, sizeof title);
-    if (std::string(title) != kTitle) return TRUE;
-    search->found = hWnd;
-    return FALSE;
-}
 
 // Starts the program, waits for its visible main window, closes it and waits for the end.
 // Returns the milliseconds to the visible window, or a negative value on failure.
 double TimeOneStart(const std::string& exe) {
-    std::string commandLine = "\"" + exe + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    const std::string dir = OwnDir();
     const double start = NowMs();
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
-                          &pi)) {
-        std::fprintf(stderr, "cannot start %s (error %lu)\n", exe.c_str(), ::GetLastError());
-        return -1;
-    }
-    WindowSearch search{pi.dwProcessId, nullptr};
-    double shown = -1;
-    while (NowMs() - start < kTimeoutMs) {
-        ::EnumWindows(FindVisibleMain, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            shown = NowMs() - start;
-            break;
-        }
-        if (::WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;  // ended without a window
-    }
-    if (search.found) ::PostMessageA(search.found, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(pi.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
-        ::TerminateProcess(pi.hProcess, 1);
-        ::WaitForSingleObject(pi.hProcess, kTimeoutMs);
-    }
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    if (shown < 0) std::fprintf(stderr, "%s showed no window titled \"%s\"\n", exe.c_str(), kTitle);
-    return shown;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+    Program program(exe);
+    return program.WaitMain(start) ? NowMs() - start : -1;
 }
 
 void SetText(HKEY key, const char* name, const std::string& text) {

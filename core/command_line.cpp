@@ -1,5 +1,6 @@
 #include "core/command_line.h"
 
+#include "core/machine_values.h"
 #include "core/text.h"
 
 namespace {
@@ -47,12 +48,29 @@ std::optional<Request> ParseLink(const std::string& link) {
     return JoinRequest(RequestKind::Link, *target, std::move(*address));
 }
 
+namespace {
+
+// The elevated copy's arguments, exactly: option, family token, payload. Anything else after the
+// option is refused, links included.
+Request MachineValuesRequest(const std::vector<std::string>& args) {
+    Request request = Simple(RequestKind::WriteMachineValues);
+    const auto family = args.size() == 3 ? FamilyFromToken(args[1]) : std::nullopt;
+    if (!family) return request;
+    request.family = *family;
+    // A payload without values is refused as well.
+    if (auto values = DecodeValues(args[2])) request.values = std::move(*values);
+    return request;
+}
+
+}  // namespace
+
 Request ParseArguments(const std::vector<std::string>& args) {
+    if (!args.empty() && args[0] == kWriteMachineValuesOption) return MachineValuesRequest(args);
     for (const std::string& arg : args) {
         if (!LooksLikeLink(arg)) continue;
         // Only what the shell passes for a link: the link alone.
         auto request = args.size() == 1 ? ParseLink(arg) : std::nullopt;
-        return request ? *request : Simple(RequestKind::BadLink);
+        return request ? std::move(*request) : Simple(RequestKind::BadLink);
     }
     if (args.empty()) return Simple(RequestKind::Open);
     const std::string& option = args[0];

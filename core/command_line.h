@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/server_address.h"
+#include "core/stored_values.h"
 #include "core/targets.h"
 
 enum class RequestKind {
@@ -17,12 +18,17 @@ enum class RequestKind {
     Link,             // mhtoolkit://join/GAME/HOST[:PORT], as the only argument
     RegisterLinks,    // --register-links
     UnregisterLinks,  // --unregister-links
+    // --write-machine-values FAMILY PAYLOAD: the elevated copy that writes per-user values into the
+    // machine key (core/machine_values.h). Without a window, before the single-instance rule.
+    WriteMachineValues,
 };
 
 struct Request {
     RequestKind kind = RequestKind::Open;
-    GameTarget target = GameTarget::MH;  // Join and Link
-    ServerAddress server;                // Join and Link
+    GameTarget target = GameTarget::MH;        // Join and Link
+    ServerAddress server;                      // Join and Link
+    GameFamily family = GameFamily::Orvanta;   // WriteMachineValues
+    StoredValues values;                       // WriteMachineValues; empty when the arguments are refused
 };
 
 constexpr size_t kMaxLinkLength = 255;

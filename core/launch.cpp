@@ -7,10 +7,13 @@ const char kNoJoinPort[] = "Please enter a port (2346 is default)";
 const char kNoAddress[] = "Please enter an IP address first!";
 const char kNoTelnetPort[] = "Please enter a port (Default is 2346)";
 
-LaunchPlan Plan(std::string commandLine, const char* message) {
+LaunchPlan Plan(std::string commandLine, const char* message, LaunchProgram program = LaunchProgram::Game,
+                GameTarget target = GameTarget::MH) {
     LaunchPlan plan;
     plan.commandLine = std::move(commandLine);
     plan.message = message;
+    plan.program = program;
+    plan.target = target;
     return plan;
 }
 
@@ -18,24 +21,23 @@ LaunchPlan Plan(std::string commandLine, const char* message) {
 
 LaunchPlan PlanJoin(GameTarget target, const std::string& address, const std::string& port) {
     std::string line = InfoOf(target).clientPrefix + address + " " + port;
-    if (address.empty()) return Plan(line, kNoJoinAddress);
-    if (port.empty()) return Plan(line, kNoJoinPort);
-    return Plan(line, nullptr);
+    const char* message = address.empty() ? kNoJoinAddress : port.empty() ? kNoJoinPort : nullptr;
+    return Plan(line, message, LaunchProgram::Game, target);
 }
 
 LaunchPlan PlanCreate(GameTarget target, const std::string& port) {
-    return Plan(InfoOf(target).serverPrefix + port, port.empty() ? kNoJoinPort : nullptr);
+    return Plan(InfoOf(target).serverPrefix + port, port.empty() ? kNoJoinPort : nullptr, LaunchProgram::Game,
+                target);
 }
 
 LaunchPlan PlanPing(const std::string& address) {
-    return Plan("ping.exe " + address, address.empty() ? kNoAddress : nullptr);
+    return Plan("ping.exe " + address, address.empty() ? kNoAddress : nullptr, LaunchProgram::Ping);
 }
 
 LaunchPlan PlanTelnet(const std::string& address, const std::string& port) {
     std::string line = "telnet.exe " + address + " " + port;
-    if (address.empty()) return Plan(line, kNoAddress);
-    if (port.empty()) return Plan(line, kNoTelnetPort);
-    return Plan(line, nullptr);
+    const char* message = address.empty() ? kNoAddress : port.empty() ? kNoTelnetPort : nullptr;
+    return Plan(line, message, LaunchProgram::Telnet);
 }
 
 GameTarget ClientTargetOf(GameFamily family) {

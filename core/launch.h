@@ -5,10 +5,15 @@
 
 #include "core/targets.h"
 
+// What a launch action starts.
+enum class LaunchProgram { Game, Ping, Telnet };
+
 // A launch either stops with a message or starts its command line.
 struct LaunchPlan {
     const char* message = nullptr;  // shown instead of starting, when set
     std::string commandLine;
+    LaunchProgram program = LaunchProgram::Game;
+    GameTarget target = GameTarget::MH;  // the game started, for Join and Create
 };
 
 // Field texts go in as they are; only the empty string counts as empty.

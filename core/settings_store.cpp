@@ -15,6 +15,7 @@ std::string SettingsStore::Read(GameFamily family, const std::string& name, bool
 }
 
 void SettingsStore::Write(GameFamily family, const std::string& name, const std::string& value) const {
+    ++writes_;
     if (value.size() > kMaxWriteLength) return;
     const ScopedKey key(registry_, KeyPathOf(family));
     if (!key.IsOpen()) return;

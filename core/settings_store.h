@@ -21,8 +21,12 @@ public:
     // kMaxWriteLength is not written at all, so the stored value stays as it was.
     void Write(GameFamily family, const std::string& name, const std::string& value) const;
 
+    // How many writes were asked for so far: what was read before may have changed when this has.
+    unsigned long Writes() const { return writes_; }
+
 private:
     Registry& registry_;
+    mutable unsigned long writes_ = 0;
 };
 
 // Read and write by value name, for code that needs no more than that.

@@ -149,7 +149,7 @@ void CSettingsLocationDlg::OnForgetUserCopy() {
 void UpdateSettingsLocationItem(HWND window, GameFamily family) {
     HMENU menu = ::GetSystemMenu(window, FALSE);
     if (!menu) return;
-    const bool differs = ReadSettingsLocation(family).SplitMatters();
+    const bool differs = SplitMatters(family);
     const std::string text = std::string(kSettingsLocationItem) + (differs ? " (differs)" : "");
     ::ModifyMenuA(menu, IDM_SETTINGS_LOCATION, MF_BYCOMMAND | MF_STRING, IDM_SETTINGS_LOCATION, text.c_str());
 }

@@ -30,6 +30,6 @@ private:
 };
 
 // The main window's system-menu item: its text ends in " (differs)" while a game of the family runs
-// as administrator and the per-user copy holds values the machine key lacks.
+// as administrator and the per-user copy holds values the machine key lacks or holds otherwise.
 extern const char kSettingsLocationItem[];
 void UpdateSettingsLocationItem(HWND window, GameFamily family);

@@ -95,13 +95,13 @@ BOOL CToolkitDlg::OnInitDialog() {
     UpdateData(FALSE);
     FollowInstallationPath();
     m_pictures.Fit(m_hWnd, IDD_TOOLKIT_DIALOG);
-    UpdateSettingsLocationItem(m_hWnd, m_selection.Family());
+    ShowSettingsLocationItem(true);
 
     SplitServerPastes(GetDlgItem(IDC_SERVER_ADDRESS), GetDlgItem(IDC_PORT));
     ::SetPropA(m_hWnd, kHandOverProperty, reinterpret_cast<HANDLE>(1));
     if (m_startRequest) {
         // Handled before the dialog's loop first runs idle, that is before the window shows.
-        m_requests.push_back(PendingRequest{*m_startRequest, true});
+        m_requests.push_back(PendingRequest{std::move(*m_startRequest), true});
         ::PostMessageA(m_hWnd, kCarryOutRequest, 0, 0);
     }
     return TRUE;
@@ -163,13 +163,22 @@ void CToolkitDlg::SelectGame(GameTarget target) {
     LoadSelectedGame();
     UpdateData(FALSE);
     if (!m_selection.IsInstalled(target)) MessageBox(InfoOf(target).notInstalledMessage);
-    UpdateSettingsLocationItem(m_hWnd, m_selection.Family());
+    ShowSettingsLocationItem(false);
 }
 
 void CToolkitDlg::OnSettingsLocation() {
     CSettingsLocationDlg dlgLocation(m_selection.Family());
     dlgLocation.DoModal();
-    UpdateSettingsLocationItem(m_hWnd, m_selection.Family());
+    ShowSettingsLocationItem(true);  // the dialog may have copied values or forgotten the copy
+}
+
+void CToolkitDlg::ShowSettingsLocationItem(bool recheck) {
+    const GameFamily family = m_selection.Family();
+    const unsigned long writes = m_selection.Store().Writes();
+    if (!recheck && m_itemFamily == family && m_itemWrites == writes) return;
+    m_itemFamily = family;
+    m_itemWrites = writes;
+    UpdateSettingsLocationItem(m_hWnd, family);
 }
 
 void CToolkitDlg::LoadSelectedGame() {

@@ -85,6 +85,10 @@ private:
     };
 
     void SelectGame(GameTarget target);
+    // Labels the system menu's Settings Location item for the chosen family. It is read again only
+    // for another family, after the program wrote settings (a write may make or mend the split), or
+    // when `recheck` says that something else may have changed it.
+    void ShowSettingsLocationItem(bool recheck);
     // What choosing a game reloads: installation folder, stored address and port, shown.
     void LoadSelectedGame();
     // Join as its button does it; true when the game was started.
@@ -106,4 +110,7 @@ private:
     void FollowInstallationPath();
 
     std::deque<PendingRequest> m_requests;
+    // What the Settings Location item was last read for: the family and the store's writes then.
+    std::optional<GameFamily> m_itemFamily;
+    unsigned long m_itemWrites = 0;
 };

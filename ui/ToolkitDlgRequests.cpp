@@ -24,18 +24,18 @@ LRESULT CToolkitDlg::OnCopyData(WPARAM, LPARAM lParam) {
         return 0;
     const auto args = UnpackArguments(std::string(static_cast<const char*>(data->lpData), data->cbData));
     if (!args) return 0;
-    const Request request = ParseArguments(*args);
+    Request request = ParseArguments(*args);
     if (request.kind != RequestKind::Join && request.kind != RequestKind::Link) return 0;
     // A dialog or message box of ours is open over the window: refused, the sender says so.
     if (!::IsWindowEnabled(m_hWnd)) return kHandOverBusy;
-    m_requests.push_back(PendingRequest{request, false});
+    m_requests.push_back(PendingRequest{std::move(request), false});
     ::PostMessageA(m_hWnd, kCarryOutRequest, 0, 0);
     return kHandOverAccepted;
 }
 
 LRESULT CToolkitDlg::OnCarryOutRequest(WPARAM, LPARAM) {
     if (m_requests.empty()) return 0;
-    const PendingRequest pending = m_requests.front();
+    const PendingRequest pending = std::move(m_requests.front());
     m_requests.pop_front();
     // A dialog opened since the request was taken: it is dropped rather than run under that dialog.
     if (::IsWindowEnabled(m_hWnd)) CarryOutRequest(pending);
@@ -71,6 +71,7 @@ bool CToolkitDlg::JoinFor(const Request& request) {
     m_strServerAddress = request.server.host;
     if (request.server.port) m_strPort = *request.server.port;
     UpdateData(FALSE);
+    ShowSettingsLocationItem(false);
     return JoinServer();
 }
 

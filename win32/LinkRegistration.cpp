@@ -45,8 +45,8 @@ bool UnregisterLinks() {
 bool LinksRegistered() {
     RegistryKey key;
     if (key.Open(HKEY_CURRENT_USER, kCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
-    const std::optional<std::wstring> value = key.Text(nullptr);
+    wchar_t value[RegistryKey::kMaxText + 1];
+    if (!key.Text(nullptr, value)) return false;
     const std::wstring command = OpenCommand();
-    return value && !command.empty() &&
-           ::CompareStringOrdinal(value->c_str(), -1, command.c_str(), -1, TRUE) == CSTR_EQUAL;
+    return !command.empty() && ::CompareStringOrdinal(value, -1, command.c_str(), -1, TRUE) == CSTR_EQUAL;
 }

@@ -2,26 +2,17 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-
 #include "win32/RegistryKey.h"
 #include "win32/SystemLibrary.h"
 #include "win32/Win32Registry.h"
 
-bool RunMachineValuesOption(int argc, char** argv, int* exitCode) {
-    if (argc < 2 || !argv || std::strcmp(argv[1], kWriteMachineValuesOption) != 0) return false;
-    *exitCode = kMachineValuesRefused;
-    if (argc != 4) return true;
-    const auto family = FamilyFromToken(argv[2]);
-    if (!family) return true;
-    const auto values = DecodeValues(argv[3]);
-    if (!values) return true;
+int WriteMachineValuesHere(const Request& request) {
+    if (request.values.empty()) return kMachineValuesRefused;
     // The key is created when missing, so that an elevated game finds the values too.
-    RegistryKey().Create(HKEY_LOCAL_MACHINE, KeyPathOf(*family), KEY_WRITE | KEY_WOW64_32KEY);
+    RegistryKey().Create(HKEY_LOCAL_MACHINE, KeyPathOf(request.family), KEY_WRITE | KEY_WOW64_32KEY);
     Win32Registry registry;
-    const int written = WriteMachineValues(registry, *family, *values);
-    *exitCode = written == static_cast<int>(values->size()) ? kMachineValuesWritten : kMachineValuesFailed;
-    return true;
+    const int written = WriteMachineValues(registry, request.family, request.values);
+    return written == static_cast<int>(request.values.size()) ? kMachineValuesWritten : kMachineValuesFailed;
 }
 
 namespace {

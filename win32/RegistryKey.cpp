@@ -10,14 +10,14 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
     return *this;
 }
 
-LONG RegistryKey::Open(HKEY root, const std::string& path, REGSAM access) {
+LONG RegistryKey::Open(HKEY root, const char* path, REGSAM access) {
     Close();
-    return ::RegOpenKeyExA(root, path.c_str(), 0, access, &key_);
+    return ::RegOpenKeyExA(root, path, 0, access, &key_);
 }
 
-LONG RegistryKey::Create(HKEY root, const std::string& path, REGSAM access) {
+LONG RegistryKey::Create(HKEY root, const char* path, REGSAM access) {
     Close();
-    return ::RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, access, nullptr, &key_, nullptr);
+    return ::RegCreateKeyExA(root, path, 0, nullptr, 0, access, nullptr, &key_, nullptr);
 }
 
 void RegistryKey::Close() {
@@ -25,11 +25,12 @@ void RegistryKey::Close() {
     key_ = nullptr;
 }
 
-LONG RegistryKey::Query(const std::string& name, DWORD* type, BYTE* data, DWORD* size) const {
-    return ::RegQueryValueExA(key_, name.c_str(), nullptr, type, data, size);
+LONG RegistryKey::Query(const char* name, DWORD* type, BYTE* data, DWORD* size) const {
+    return ::RegQueryValueExA(key_, name, nullptr, type, data, size);
 }
 
-std::optional<StoredValue> RegistryKey::Value(const std::string& name) const {
+std::optional<StoredValue> RegistryKey::Value(const char* name) const {
+    if (!key_) return std::nullopt;
     StoredValue value;
     DWORD size = 0;
     LONG result = Query(name, &value.type, nullptr, &size);
@@ -45,49 +46,52 @@ std::optional<StoredValue> RegistryKey::Value(const std::string& name) const {
     return std::nullopt;
 }
 
-void RegistryKey::ReadValues(StoredValues* values) const {
-    DWORD maxName = 0, maxData = 0;
-    ::RegQueryInfoKeyA(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
-                       nullptr, nullptr);
-    std::string name(maxName + 2, '\0'), data(maxData + 1, '\0');
-    for (DWORD index = 0;; ++index) {
-        DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
-        const LONG result = ::RegEnumValueA(key_, index, name.data(), &nameSize, nullptr, &type,
-                                            reinterpret_cast<BYTE*>(data.data()), &dataSize);
-        if (result == ERROR_MORE_DATA) {  // grew since the query: ask again with room for it
-            name.resize(name.size() * 2 + 256);
-            data.resize(data.size() * 2 + 256);
-            --index;
+bool RegistryKey::ValueAt(DWORD index, std::string* name, StoredValue* value) const {
+    char nameBuffer[16384];  // a value name holds at most 16383 characters
+    value->data.resize(value->data.capacity());
+    for (;;) {
+        DWORD nameSize = sizeof nameBuffer, dataSize = static_cast<DWORD>(value->data.size());
+        const LONG result = ::RegEnumValueA(key_, index, nameBuffer, &nameSize, nullptr, &value->type,
+                                            reinterpret_cast<BYTE*>(value->data.data()), &dataSize);
+        if (result == ERROR_MORE_DATA) {  // the data's size, or room for more when it grew meanwhile
+            value->data.resize(dataSize > value->data.size() ? dataSize : value->data.size() * 2 + 256);
             continue;
         }
-        if (result != ERROR_SUCCESS) return;
-        (*values)[name.substr(0, nameSize)] = StoredValue{type, data.substr(0, dataSize)};
+        if (result != ERROR_SUCCESS) return false;
+        name->assign(nameBuffer, nameSize);
+        value->data.resize(dataSize);
+        return true;
     }
 }
 
-LONG RegistryKey::Set(const std::string& name, DWORD type, const void* data, DWORD size) const {
-    return ::RegSetValueExA(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+void RegistryKey::ReadValues(StoredValues* values) const {
+    std::string name;
+    StoredValue value;
+    for (DWORD index = 0; ValueAt(index, &name, &value); ++index) (*values)[name] = value;
 }
+
+LONG RegistryKey::Set(const char* name, DWORD type, const void* data, DWORD size) const {
+    return ::RegSetValueExA(key_, name, 0, type, static_cast<const BYTE*>(data), size);
+}
+
+LONG RegistryKey::DeleteValue(const char* name) const { return ::RegDeleteValueA(key_, name); }
 
 LONG RegistryKey::SetText(const wchar_t* name, const std::wstring& text) const {
     return ::RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-std::optional<std::wstring> RegistryKey::Text(const wchar_t* name) const {
-    wchar_t text[kMaxText + 1] = {};
+bool RegistryKey::Text(const wchar_t* name, wchar_t (&text)[kMaxText + 1]) const {
     DWORD size = kMaxText * sizeof(wchar_t);
-    if (::RegGetValueW(key_, nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(text);
+    return ::RegGetValueW(key_, nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS;
 }
 
-LONG RegistryKey::DeleteTree(HKEY root, const std::string& path, REGSAM view) {
+LONG RegistryKey::DeleteTree(HKEY root, const char* path, REGSAM view) {
     RegistryKey key;
     LONG result = key.Open(root, path, KEY_ALL_ACCESS | view);
     if (result != ERROR_SUCCESS) return result;
     const LONG contents = ::RegDeleteTreeA(key.key_, nullptr);  // its values and the keys below it
     key.Close();
-    result = ::RegDeleteKeyExA(root, path.c_str(), view, 0);
+    result = ::RegDeleteKeyExA(root, path, view, 0);
     return contents != ERROR_SUCCESS ? contents : result;
 }

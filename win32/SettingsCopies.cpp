@@ -13,7 +13,7 @@ namespace {
 // Every value of a key; false when the key cannot be opened.
 bool ReadValues(HKEY root, const std::string& path, REGSAM view, StoredValues* values) {
     RegistryKey key;
-    if (key.Open(root, path, KEY_READ | view) != ERROR_SUCCESS) return false;
+    if (key.Open(root, path.c_str(), KEY_READ | view) != ERROR_SUCCESS) return false;
     key.ReadValues(values);
     return true;
 }
@@ -21,12 +21,18 @@ bool ReadValues(HKEY root, const std::string& path, REGSAM view, StoredValues* v
 // A virtualized process reading HKEY_LOCAL_MACHINE sees the per-user copy merged in. Operations made
 // while impersonating are never virtualized, so the machine key is read under an impersonation of
 // this process's own token; if that cannot be had, the merged view is all there is.
-bool ReadMachineValues(GameFamily family, StoredValues* values) {
-    const bool impersonating = ::ImpersonateSelf(SecurityImpersonation) != FALSE;
-    const bool exists = ReadValues(HKEY_LOCAL_MACHINE, KeyPathOf(family), KEY_WOW64_32KEY, values);
-    if (impersonating) ::RevertToSelf();
-    return exists;
-}
+class MachineView {
+public:
+    MachineView() : impersonating_(::ImpersonateSelf(SecurityImpersonation) != FALSE) {}
+    ~MachineView() {
+        if (impersonating_) ::RevertToSelf();
+    }
+    MachineView(const MachineView&) = delete;
+    MachineView& operator=(const MachineView&) = delete;
+
+private:
+    bool impersonating_;
+};
 
 // The process token says whether registry virtualization applies; any failure (Wine) means it does not.
 bool IsVirtualized() {
@@ -46,14 +52,35 @@ bool HasWow6432Node() {
     return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }
 
-std::vector<LayerEntry> LayersOf(HKEY root, REGSAM view) {
-    StoredValues values;
-    ReadValues(root, kLayersKeyPath, view, &values);
-    std::vector<LayerEntry> entries;
-    for (const auto& value : values)
-        if (value.second.type == REG_SZ || value.second.type == REG_EXPAND_SZ)
-            entries.push_back({value.first, ReadableValue(value.second)});
-    return entries;
+// The compatibility-layers keys that apply to this user: the user's own, and the machine's in both views.
+struct LayersKeys {
+    LayersKeys() {
+        user.Open(HKEY_CURRENT_USER, kLayersKeyPath, KEY_QUERY_VALUE);
+        machine64.Open(HKEY_LOCAL_MACHINE, kLayersKeyPath, KEY_QUERY_VALUE | KEY_WOW64_64KEY);
+        machine32.Open(HKEY_LOCAL_MACHINE, kLayersKeyPath, KEY_QUERY_VALUE | KEY_WOW64_32KEY);
+    }
+    // Each executable's own value, looked up by the registry without regard to case.
+    ExecutableFlags FlagsOf(const std::string& exePath) const {
+        const std::string name = LayersValueName(exePath);
+        ExecutableFlags flags;
+        flags.path = exePath;
+        flags.forUser = RunsAsAdmin(user, name);
+        flags.forMachine = RunsAsAdmin(machine64, name) || RunsAsAdmin(machine32, name);
+        return flags;
+    }
+    static bool RunsAsAdmin(const RegistryKey& layers, const std::string& name) {
+        return SetToRunAsAdmin(layers.Value(name.c_str()));
+    }
+    RegistryKey user, machine64, machine32;
+};
+
+// The paths of the family's executables in its installation folder; none when that is not set.
+std::vector<std::string> ExecutablePaths(GameFamily family) {
+    std::vector<std::string> paths;
+    const std::string folder = SystemSettings().Read(family, kInstallationPathValue);
+    if (!folder.empty())
+        for (const std::string& exe : ExecutablesOf(family)) paths.push_back(PathInFolder(folder, exe));
+    return paths;
 }
 
 }  // namespace
@@ -67,29 +94,45 @@ std::string UserCopyPath(GameFamily family) { return VirtualStorePath(family, Ha
 SettingsLocation ReadSettingsLocation(GameFamily family) {
     SettingsLocation where;
     where.family = family;
-    where.machineKeyExists = ReadMachineValues(family, &where.machine);
+    {
+        const MachineView view;
+        where.machineKeyExists = ReadValues(HKEY_LOCAL_MACHINE, KeyPathOf(family), KEY_WOW64_32KEY, &where.machine);
+    }
     where.virtualized = IsVirtualized();
     // The per-user copy is read where Windows keeps it; that key itself is not redirected.
     where.userCopyExists = ReadValues(HKEY_CURRENT_USER, UserCopyPath(family), KEY_WOW64_64KEY, &where.user);
-
-    const std::string folder = SystemSettings().Read(family, kInstallationPathValue);
-    if (folder.empty()) return where;
-    const std::vector<LayerEntry> forUser = LayersOf(HKEY_CURRENT_USER, 0);
-    std::vector<LayerEntry> forMachine = LayersOf(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
-    for (const LayerEntry& entry : LayersOf(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY)) forMachine.push_back(entry);
-    for (const std::string& exe : ExecutablesOf(family)) {
-        ExecutableFlags flags;
-        flags.path = PathInFolder(folder, exe);
-        flags.forUser = SetToRunAsAdmin(forUser, flags.path);
-        flags.forMachine = SetToRunAsAdmin(forMachine, flags.path);
-        where.executables.push_back(flags);
-    }
+    const LayersKeys layers;
+    for (const std::string& path : ExecutablePaths(family)) where.executables.push_back(layers.FlagsOf(path));
     return where;
+}
+
+bool SplitMatters(GameFamily family) {
+    // Cheapest first: most players have no per-user copy, and no game set to run as administrator.
+    RegistryKey copy;
+    if (copy.Open(HKEY_CURRENT_USER, UserCopyPath(family).c_str(), KEY_READ | KEY_WOW64_64KEY) != ERROR_SUCCESS)
+        return false;
+    bool runsAsAdmin = false;
+    {
+        const LayersKeys layers;
+        for (const std::string& path : ExecutablePaths(family)) {
+            const ExecutableFlags flags = layers.FlagsOf(path);
+            if ((runsAsAdmin = flags.forUser || flags.forMachine)) break;
+        }
+    }
+    if (!runsAsAdmin) return false;
+    const MachineView view;
+    RegistryKey machine;
+    machine.Open(HKEY_LOCAL_MACHINE, KeyPathOf(family), KEY_QUERY_VALUE | KEY_WOW64_32KEY);
+    std::string name;
+    StoredValue mine;
+    for (DWORD index = 0; copy.ValueAt(index, &name, &mine); ++index)
+        if (machine.Value(name.c_str()) != mine) return true;  // missing, or of another type or data
+    return false;
 }
 
 bool ForgetUserCopy(GameFamily family) {
     const std::string path = UserCopyPath(family);
-    RegistryKey::DeleteTree(HKEY_CURRENT_USER, path, KEY_WOW64_64KEY);
+    RegistryKey::DeleteTree(HKEY_CURRENT_USER, path.c_str(), KEY_WOW64_64KEY);
     StoredValues left;
     return !ReadValues(HKEY_CURRENT_USER, path, KEY_WOW64_64KEY, &left);
 }

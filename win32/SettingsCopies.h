@@ -15,5 +15,12 @@ std::string UserCopyPath(GameFamily family);
 // this program reads it.
 SettingsLocation ReadSettingsLocation(GameFamily family);
 
+// Whether the system menu's item says "(differs)": a game of the family is set to run as administrator
+// while the per-user copy holds a value that the machine key lacks or holds otherwise (such a game
+// reads the machine values, a normal start and this program the copy). Reads only what decides it:
+// the copy's key, then each executable's layers values, then the machine's values of the copy's
+// names up to the first that differs.
+bool SplitMatters(GameFamily family);
+
 // Deletes the family's per-user copy (and only it). True when it is gone.
 bool ForgetUserCopy(GameFamily family);

@@ -11,7 +11,7 @@ long Win32Registry::OpenKey(const std::string& path, Key* key) {
     // As RegOpenKeyA does (maximum allowed access, no creation), pinned to the 32-bit view: a no-op
     // in a 32-bit process, and the games' view when the same code runs as a 64-bit process.
     RegistryKey opened;
-    const LONG result = opened.Open(HKEY_LOCAL_MACHINE, path, MAXIMUM_ALLOWED | KEY_WOW64_32KEY);
+    const LONG result = opened.Open(HKEY_LOCAL_MACHINE, path.c_str(), MAXIMUM_ALLOWED | KEY_WOW64_32KEY);
     if (result == ERROR_SUCCESS) *key = reinterpret_cast<Key>(new RegistryKey(std::move(opened)));
     return result;
 }
@@ -20,7 +20,7 @@ long Win32Registry::QueryValue(Key key, const std::string& name, unsigned long* 
                                unsigned long* size) {
     DWORD dataType = 0;
     DWORD dataSize = *size;
-    const LONG result = KeyOf(key).Query(name, &dataType, buffer, &dataSize);
+    const LONG result = KeyOf(key).Query(name.c_str(), &dataType, buffer, &dataSize);
     if (type) *type = dataType;
     *size = dataSize;
     return result;
@@ -28,7 +28,7 @@ long Win32Registry::QueryValue(Key key, const std::string& name, unsigned long* 
 
 long Win32Registry::SetValue(Key key, const std::string& name, unsigned long type, const unsigned char* data,
                              unsigned long size) {
-    return KeyOf(key).Set(name, type, data, size);
+    return KeyOf(key).Set(name.c_str(), type, data, size);
 }
 
 long Win32Registry::CloseKey(Key key) {

@@ -111,6 +111,11 @@ TEST(CommandLine, OptionsAndTheirMalformedForms) {
         {{"203.0.113.7:2346"}, RequestKind::Malformed},
         {{""}, RequestKind::Malformed},
         {{"-join", "ov", "203.0.113.7"}, RequestKind::Malformed},
+        {{"--write-machine-values", "Orvanta", "41.1.6200"}, RequestKind::WriteMachineValues},
+        {{"--write-machine-values"}, RequestKind::WriteMachineValues},  // refused by the request itself
+        {{"--write-machine-values", "Orvanta", "mhtoolkit://join/ov/x:1"}, RequestKind::WriteMachineValues},
+        {{"--Write-Machine-Values", "Orvanta", "41.1.6200"}, RequestKind::Malformed},
+        {{"--help", "--write-machine-values"}, RequestKind::Malformed},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -131,6 +136,28 @@ TEST(CommandLine, JoinCarriesGameHostAndTheOptionalPort) {
     EXPECT_FALSE(request.server.port);
 
     EXPECT_EQ(ParseArguments({"--join", "mh", "x:1"}).target, GameTarget::MH);
+}
+
+TEST(CommandLine, MachineValuesCarryTheFamilyAndTheDecodedPayloadOrNothing) {
+    const Request request = ParseArguments({"--write-machine-values", "Mireholt", "41.1.6200-42.4.07000000"});
+    EXPECT_EQ(request.kind, RequestKind::WriteMachineValues);
+    EXPECT_EQ(request.family, GameFamily::Mireholt);
+    EXPECT_EQ(request.values, (StoredValues{{"A", {1, std::string("b\0", 2)}}, {"B", {4, std::string("\7\0\0\0", 4)}}}));
+
+    const std::vector<std::string> refused[] = {
+        {"--write-machine-values"},
+        {"--write-machine-values", "Orvanta"},
+        {"--write-machine-values", "orvanta", "41.1.6200"},
+        {"--write-machine-values", "Orvanta", "4e.1.zz"},
+        {"--write-machine-values", "Orvanta", "4e.1.00", "extra"},
+        {"--write-machine-values", "Haskett", "4e.1.00"},
+        {"--write-machine-values", "Orvanta", ""},
+    };
+    for (const auto& args : refused) {
+        const Request r = ParseArguments(args);
+        EXPECT_EQ(r.kind, RequestKind::WriteMachineValues) << args.size();
+        EXPECT_TRUE(r.values.empty()) << args.back();
+    }
 }
 
 TEST(CommandLine, GameCodesAndNames) {

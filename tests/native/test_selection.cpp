@@ -143,6 +143,15 @@ TEST(Launch, CommandLinesJoinTheFieldsWithOneBlank) {
         EXPECT_EQ(plan.message, nullptr) << plan.commandLine;
 }
 
+TEST(Launch, PlansNameTheProgramAndGameTheyStart) {
+    for (const LaunchPlan& plan : {PlanJoin(GameTarget::BM, "a", "1"), PlanCreate(GameTarget::BM, "1")}) {
+        EXPECT_EQ(plan.program, LaunchProgram::Game);
+        EXPECT_EQ(plan.target, GameTarget::BM);
+    }
+    EXPECT_EQ(PlanPing("a").program, LaunchProgram::Ping);
+    EXPECT_EQ(PlanTelnet("a", "1").program, LaunchProgram::Telnet);
+}
+
 TEST(Launch, EmptyFieldsStopWithTheirMessagesAddressFirst) {
     EXPECT_STREQ(PlanJoin(GameTarget::OV, "", "").message, "Please enter an IP address to connect to!");
     EXPECT_STREQ(PlanJoin(GameTarget::OV, "a", "").message, "Please enter a port (2346 is default)");

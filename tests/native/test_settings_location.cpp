@@ -2,6 +2,7 @@
 // the elevated copy.
 #include <gtest/gtest.h>
 
+#include "core/machine_values.h"
 #include "core/settings_location.h"
 #include "memory_registry.h"
 
@@ -74,12 +75,13 @@ TEST(CompatibilityLayers, RunAsAdminIsOneTokenOfTheList) {
     };
     for (const auto& c : cases) EXPECT_EQ(HasRunAsAdminLayer(c.layers), c.runAsAdmin) << c.layers;
 
-    const std::vector<LayerEntry> entries = {{"C:\\Games\\Orvanta\\orvanta.exe", "~ WIN98"},
-                                             {"c:/games/orvanta/ORVANTAMP.EXE", "~ RUNASADMIN"}};
-    EXPECT_FALSE(SetToRunAsAdmin(entries, "C:\\Games\\Orvanta\\orvanta.exe"));
-    EXPECT_TRUE(SetToRunAsAdmin(entries, "C:\\Games\\Orvanta\\orvantaMP.exe"));
-    EXPECT_FALSE(SetToRunAsAdmin(entries, "C:\\Games\\Orvanta\\orvantaMP.exe.bak"));
-    EXPECT_FALSE(SetToRunAsAdmin({}, "C:\\Games\\Orvanta\\orvantaMP.exe"));
+    // An executable's own value: a string of layers, looked up by its path with backslashes.
+    EXPECT_TRUE(SetToRunAsAdmin(Sz("~ RUNASADMIN")));
+    EXPECT_TRUE(SetToRunAsAdmin(StoredValue{2, std::string("RUNASADMIN\0", 11)}));
+    EXPECT_FALSE(SetToRunAsAdmin(Sz("~ WIN98")));
+    EXPECT_FALSE(SetToRunAsAdmin(StoredValue{3, "RUNASADMIN"}));  // not a string
+    EXPECT_FALSE(SetToRunAsAdmin(std::nullopt));
+    EXPECT_EQ(LayersValueName("D:/Games\\Orvanta/orvanta.exe"), "D:\\Games\\Orvanta\\orvanta.exe");
 }
 
 TEST(Paths, ExecutablesAndVirtualStoreOfEachFamily) {
@@ -96,27 +98,11 @@ TEST(Paths, ExecutablesAndVirtualStoreOfEachFamily) {
     EXPECT_FALSE(FamilyFromToken("mireholt"));
 }
 
-TEST(SettingsLocation, TheSplitMattersOnlyWhenAGameRunsAsAdminAndTheCopyDiffers) {
+TEST(SettingsLocation, TheExplanationSaysWhichCopyEachStartReads) {
     SettingsLocation where;
-    where.machineKeyExists = true;
-    where.machine = {{"Name", Sz("m")}};
-    where.executables = {{"C:\\G\\orvanta.exe", false, false}, {"C:\\G\\orvantaMP.exe", false, false}};
-    EXPECT_FALSE(where.SplitMatters());
     EXPECT_NE(where.Explanation().find("no per-user copy"), std::string::npos);
-    where.executables[1].forMachine = true;
-    EXPECT_FALSE(where.SplitMatters());  // no copy
     where.userCopyExists = true;
-    where.user = {{"Name", Sz("m")}};
-    EXPECT_FALSE(where.SplitMatters());  // equal
     EXPECT_NE(where.Explanation().find("administrator, it reads the machine values only"), std::string::npos);
-    where.machine["Extra"] = Sz("only the machine has it");
-    EXPECT_FALSE(where.SplitMatters());  // nothing of the user's is missing from the machine
-    where.user["Name"] = Sz("u");
-    EXPECT_TRUE(where.SplitMatters());
-    where.executables[1].forMachine = false;
-    EXPECT_FALSE(where.SplitMatters());
-    where.executables[0].forUser = true;
-    EXPECT_TRUE(where.SplitMatters());
 }
 
 TEST(Payload, RoundTripsAnyNameTypeAndBytesInCommandLineSafeCharacters) {

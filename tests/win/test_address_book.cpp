@@ -342,7 +342,9 @@ TEST_F(AddressBook, PingTelnetAndTheirMessagesWithTheAddressCheckedFirst) {
     }
 
     // Then the actions that run: a second message anywhere above would still be open.
+    // One at a time: the program does not wait for what it starts, so two stand-ins may log in any order.
     Click(::GetDlgItem(book, IDC_BOOK_PING1));  // the port plays no part
+    WaitStarted(1);
     Click(::GetDlgItem(book, IDC_BOOK_TELNET5));
     auto started = WaitStarted(2);
     ASSERT_EQ(started.size(), 2u);

@@ -174,25 +174,28 @@ TEST_F(Launch, EmptyFieldsStopEachActionWithItsOneMessage) {
     EXPECT_EQ(TypeOf(GameFamily::Mireholt, kPortValue), static_cast<DWORD>(REG_SZ));
 }
 
-TEST_F(Launch, ValuesAreStoredEvenWhenTheGameFailsToStartAndShowNextTime) {
+TEST_F(Launch, ValuesAreStoredEvenWhenTheGameFailsToStartWhichIsSaidAndShowNextTime) {
     InstallBoth();
     ASSERT_TRUE(::DeleteFileA(Join(sandbox.mireholtDir, "Mireholt.exe").c_str()));
     ASSERT_TRUE(::DeleteFileA(Join(sandbox.orvantaDir, "orvanta.exe").c_str()));
+    const std::string checkIt = ".\n\nCheck the game's installation in that folder, or reinstall the game.";
     {
         Toolkit app(sandbox.work);
         ASSERT_TRUE(app.Main());
         Fill(app, "192.0.2.7", "2346");
         Click(app.Item(IDC_JOIN));
-        EXPECT_TRUE(WaitFor([] { return GetText(GameFamily::Mireholt, kPortValue) == "2346"; }));
+        EXPECT_EQ(app.TakeMessage(), "Mireholt.exe was not found in " + sandbox.mireholtDir + checkIt);
+        EXPECT_EQ(GetText(GameFamily::Mireholt, kPortValue), "2346");
         EXPECT_EQ(GetText(GameFamily::Mireholt, kAddressValue), "192.0.2.7");
 
         Choose(app, IDC_SELECT_OV);
         Fill(app, "192.0.2.8", "2347");
         Click(app.Item(IDC_CREATE));
-        EXPECT_TRUE(WaitFor([] { return GetText(GameFamily::Orvanta, kPortValue) == "2347"; }));
+        EXPECT_EQ(app.TakeMessage(), "orvanta.exe was not found in " + sandbox.orvantaDir + checkIt);
+        EXPECT_EQ(GetText(GameFamily::Orvanta, kPortValue), "2347");
         EXPECT_EQ(GetText(GameFamily::Orvanta, kAddressValue), "198.51.100.1");
 
-        // The failed starts are not reported; the next radio choice shows the stored values.
+        // The next radio choice shows the stored values.
         EXPECT_EQ(Launched(app, IDC_PING).commandLine, "ping.exe 192.0.2.8");
         EXPECT_EQ(ReadStarted().size(), 1u);
         EXPECT_TRUE(app.NoMessageWindow());

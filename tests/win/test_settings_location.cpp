@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "core/settings_location.h"
+#include "core/machine_values.h"
 #include "harness.h"
 #include "settings_location_ids.h"
 #include "toolkit_dlg_ids.h"
@@ -39,6 +39,12 @@ protected:
             return items[i].text;
         }
         return "<missing>";
+    }
+    // The item's text once Mireholt is chosen again after a game of the other family: read anew.
+    std::string ItemForMireholtAgain() {
+        Choose(*app, IDC_SELECT_OV);
+        Choose(*app, IDC_SELECT_MH);
+        return ItemText();
     }
     HWND Open() {
         ::PostMessageA(app->Main(), WM_SYSCOMMAND, IDM_SETTINGS_LOCATION, 0);
@@ -188,7 +194,10 @@ TEST_F(SettingsLocationTest, MenuItemFollowsTheChosenGameWithoutAMessage) {
     EXPECT_EQ(ItemText(), kItemDiffers);  // the expansion shares Orvanta's key
     Choose(*app, IDC_SELECT_MH);
     EXPECT_EQ(ItemText(), kItem);
+    // Read once for each game family chosen: a change made elsewhere shows at the next change of family.
     SetLayers(HKEY_CURRENT_USER, 0, MireholtExe(), "~ RUNASADMIN");
+    Choose(*app, IDC_SELECT_BM);
+    EXPECT_EQ(ItemText(), kItemDiffers);
     Choose(*app, IDC_SELECT_MH);
     EXPECT_EQ(ItemText(), kItemDiffers);
     EXPECT_EQ(Text(app->Main()), "MH Toolkit");
@@ -197,10 +206,34 @@ TEST_F(SettingsLocationTest, MenuItemFollowsTheChosenGameWithoutAMessage) {
     // Equal copies do not count, nor do values only the machine key holds.
     ::RegDeleteTreeA(HKEY_CURRENT_USER, UserCopyPath(GameFamily::Mireholt).c_str());
     SetUserCopyString(GameFamily::Mireholt, "Equal", "same");
-    Choose(*app, IDC_SELECT_BM);
+    EXPECT_EQ(ItemForMireholtAgain(), kItem);
+
+    // A value the machine key lacks differs; once the program itself writes it there (Join stores the
+    // port it starts with), the next click shows that, on the chosen game's radio too.
+    SetUserCopyRaw(GameFamily::Mireholt, "MultiplayerManualJoinPort", REG_EXPAND_SZ, Sz("4000"));
+    EXPECT_EQ(ItemForMireholtAgain(), kItemDiffers);
+    SetText(app->Item(IDC_SERVER_ADDRESS), "192.0.2.9");
+    SetText(app->Item(IDC_PORT), "4000");
+    Click(app->Item(IDC_JOIN));
+    ASSERT_EQ(WaitStarted(1).size(), 1u);
     Choose(*app, IDC_SELECT_MH);
     EXPECT_EQ(ItemText(), kItem);
+    // The same text of another type differs.
+    SetUserCopyRaw(GameFamily::Mireholt, "MultiplayerManualJoinPort", REG_SZ, Sz("4000"));
+    EXPECT_EQ(ItemForMireholtAgain(), kItemDiffers);
     EXPECT_TRUE(app->NoMessageWindow());
+}
+
+TEST_F(SettingsLocationTest, AJoinRequestThatOpensTheWindowLabelsTheItemForItsGame) {
+    SeedSplit();
+    SetLayers(HKEY_CURRENT_USER, 0, Join(sandbox.orvantaDir, "orvanta.exe"), "~ RUNASADMIN");
+    // Orvanta has no stored port: Join stops with its message and the window opens with Orvanta chosen.
+    app = std::make_unique<Toolkit>(sandbox.work, Args({"--join", "ov", "192.0.2.9"}));
+    EXPECT_EQ(app->TakeMessage(), "Please enter a port (2346 is default)");
+    ASSERT_TRUE(IsChecked(app->Item(IDC_SELECT_OV)));
+    EXPECT_EQ(ItemText(), kItemDiffers);
+    Choose(*app, IDC_SELECT_MH);
+    EXPECT_EQ(ItemText(), kItem);
 }
 
 TEST_F(SettingsLocationTest, MakeTheMachineValuesMatchStartsAnElevatedCopyOfTheDifferingValues) {

@@ -2,6 +2,8 @@
 // program reads them, and a DLL comes from the system folder or not at all.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <vector>
@@ -73,6 +75,33 @@ TEST(ProgramHandles, ReadingBothCopiesAndTheLayersLeavesNoKeyOpen) {
     for (int i = 0; i < 5; ++i) round();
     EXPECT_EQ(HandleCount(app.Pid()), before);
     EXPECT_TRUE(app.NoMessageWindow());
+}
+
+// Whether the process has a DLL of this name loaded.
+bool HasModule(DWORD pid, const char* name) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    MODULEENTRY32 module{};
+    module.dwSize = sizeof module;
+    bool found = false;
+    for (BOOL more = ::Module32First(snapshot, &module); more && !found; more = ::Module32Next(snapshot, &module))
+        found = ::lstrcmpiA(module.szModule, name) == 0;
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+TEST(SystemLibrary, TheShellIsLoadedOnlyForArgumentsToSplit) {
+    Sandbox sandbox;
+    sandbox.InstallGame(GameFamily::Mireholt);
+    {
+        Toolkit app(sandbox.work);
+        ASSERT_TRUE(app.Main());
+        EXPECT_FALSE(HasModule(app.Pid(), "shell32.dll"));
+    }
+    // Join stops for want of a port; the window stays open with its message.
+    Toolkit app(sandbox.work, Args({"--join", "mh", "192.0.2.9"}));
+    EXPECT_EQ(app.TakeMessage(), "Please enter a port (2346 is default)");
+    EXPECT_TRUE(HasModule(app.Pid(), "shell32.dll"));
 }
 
 TEST(SystemLibrary, ADllOrExportThatIsMissingIsReportedAndAPlantedCopyIsNotLoaded) {
