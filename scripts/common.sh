@@ -12,6 +12,11 @@ SESSION_PREFIX=""
 # The network namespace the Wine session runs in (empty: the machine's own); see in_session_ns.
 SESSION_NETNS=""
 
+# Everything the builds, the scripts and the tests run beyond a minimal Debian 12 (its
+# required packages give bash, coreutils, diffutils, findutils, grep, sed, mawk): zip for the
+# release, unzip for its test, xdotool for the keystroke and run.sh tests, dpkg-dev for `apt-get
+# source`, and the network tests' router, namespaces and echo (iproute2, nftables, miniupnpd,
+# miniupnpc, python3). The screenshot scripts add imagemagick.
 PACKAGES=(cmake make g++ googletest zip unzip dpkg-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine64 wine32:i386 fonts-wine xvfb xdotool
@@ -219,6 +224,23 @@ stop_wine_session() {
     fi
     SESSION_PREFIX="" KEEPALIVE_PID="" XVFB_PID=""
     return 0
+}
+
+# Saves a screenshot of an X window once it has drawn itself: two shots in a row alike and not of
+# one colour (needs imagemagick).
+screenshot_settled() {  # window, file
+    local previous="" current n=0
+    while [ $n -lt 100 ]; do
+        current=$(import -window "$1" ppm:- 2>/dev/null | sha256sum)
+        if [ "$current" = "$previous" ] &&
+           [ "$(import -window "$1" ppm:- 2>/dev/null | convert ppm:- -format %k info: 2>/dev/null)" -gt 1 ]; then
+            break
+        fi
+        previous="$current"
+        n=$((n + 1))
+        sleep 0.05
+    done
+    import -window "$1" "$2"
 }
 
 # Whether this machine runs 32-bit code, found by running a tiny 32-bit program under Wine (in the

@@ -26,8 +26,7 @@ for dpi in 96 120 144 192; do
     "$LOADER" "$PROGRAM" </dev/null >/dev/null 2>&1 &
     pid=$!
     main=$(timeout 30 xdotool search --sync --onlyvisible --name '^MH Toolkit$' | head -n1)
-    sleep 0.3
-    import -window "$main" "$shots/main-$dpi.png"
+    screenshot_settled "$main" "$shots/main-$dpi.png"
     xdotool windowfocus --sync "$main" key --delay 50 alt+a
     about=""
     for _ in $(seq 100); do
@@ -35,8 +34,7 @@ for dpi in 96 120 144 192; do
         [ -n "$about" ] && break
         sleep 0.1
     done
-    sleep 0.3
-    import -window "$about" "$shots/about-$dpi.png"
+    screenshot_settled "$about" "$shots/about-$dpi.png"
     convert "$shots/main-$dpi.png" "$shots/about-$dpi.png" -background '#202020' -splice 16x0 +append \
         -strip "$ROOT/docs/dpi-$dpi.png"
     log "docs/dpi-$dpi.png"

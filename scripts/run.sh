@@ -108,8 +108,7 @@ else
     "$LOADER" MHToolkit.exe </dev/null >/dev/null 2>&1 &
     app_pid=$!
     window=$(timeout 30 xdotool search --sync --onlyvisible --name '^MH Toolkit$' | head -n1)
-    sleep 0.5
-    import -window "$window" "$DEMO/screenshot.png"
+    screenshot_settled "$window" "$DEMO/screenshot.png"
     log "MH Toolkit started on a virtual display; screenshot saved to $DEMO/screenshot.png"
     # Ended by its process id: never by image name, which would hit any copy of the user's.
     kill "$app_pid" 2>/dev/null || true

@@ -17,20 +17,20 @@ check "a missing folder is refused" test "$status" -eq 2
 
 make_game_prefix
 start_xvfb
-trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT
+track end_process "$XVFB_PID"
 start_game
 registry_of "$GAME_PREFIX" >"$WORK/before.txt"
 (cd "$GAME_PREFIX" && find . -name '*.reg' -o -printf '%p %s\n' | sort) >"$WORK/files-before.txt"
 
 "$RUN" --prefix "$GAME_PREFIX" >"$WORK/run.log" 2>&1 &
 run_pid=$!
+track end_script "$run_pid"
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^MH Toolkit$' | head -n1 || true)
 check "the program opened its window" test -n "$window"
 program_pid=$(xdotool getwindowpid "$window" 2>/dev/null || true)
-check "its window belongs to a process of its own" test -n "$program_pid"
-[ -n "$program_pid" ] && kill "$program_pid"
-wait "$run_pid" 2>/dev/null || true
-check "the game kept running (no wineserver -k)" kill -0 "$GAME_PID"
+check "its window belongs to the program run.sh started" grep -qx "${program_pid:-none}" <(children "$run_pid")
+end_script "$run_pid"
+check "the game kept running (no wineserver -k)" running "$GAME_PID"
 check "the program ran in the prefix" grep -q "running .*MHToolkit.exe in $GAME_PREFIX" "$WORK/run.log"
 end_game
 

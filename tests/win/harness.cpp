@@ -334,6 +334,35 @@ HWND FocusedControl(HWND window) {
     return info.hwndFocus;
 }
 
+bool WaitForFocus(HWND window, HWND control, DWORD timeoutMs) {
+    const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+    return WaitFor([&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (!::GetGUIThreadInfo(thread, &info)) return false;
+        if (info.hwndFocus == control) return true;
+        if (!info.hwndActive && ::GetForegroundWindow() == ::GetDesktopWindow() && ::IsWindowVisible(window) &&
+            ::IsWindowEnabled(window))
+            ::SetForegroundWindow(window);
+        return false;
+    }, timeoutMs);
+}
+
+std::string FocusReport(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return "no thread input";
+    auto describe = [&](HWND hWnd) {
+        if (!hWnd) return std::string("none");
+        if (hWnd == window) return std::string("the window");
+        char title[64] = {};
+        ::GetWindowTextA(hWnd, title, sizeof title);
+        return ClassName(hWnd) + " " + std::to_string(::GetDlgCtrlID(hWnd)) + " \"" + title + "\"";
+    };
+    return "focus: " + describe(info.hwndFocus) + "; active: " + describe(info.hwndActive) +
+           "; foreground: " + describe(::GetForegroundWindow());
+}
+
 namespace {
 
 struct DialogSearch {
@@ -401,25 +430,63 @@ Toolkit::Toolkit(const std::string& workDir, const CommandTail& tail, const std:
     Start(workDir, tail.text, exePath);
 }
 
+bool ProcessGuard::Start(const std::string& exe, std::string commandLine, const std::string& workDir) {
+    End();
+    job_ = ::CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job_) ::SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    // Suspended until it is in the job, so that nothing it starts escapes.
+    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                          workDir.empty() ? nullptr : workDir.c_str(), &si, &pi_)) {
+        std::fprintf(stderr, "cannot start %s: %lu\n", exe.c_str(), ::GetLastError());
+        pi_ = {};
+        return false;
+    }
+    if (job_ && !::AssignProcessToJobObject(job_, pi_.hProcess))
+        std::fprintf(stderr, "%s is in no job of the test: %lu\n", exe.c_str(), ::GetLastError());
+    ::ResumeThread(pi_.hThread);
+    return true;
+}
+
+std::optional<DWORD> ProcessGuard::WaitExit(DWORD timeoutMs) {
+    if (!pi_.hProcess || ::WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    ::GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
+void ProcessGuard::End() {
+    if (job_) {
+        ::TerminateJobObject(job_, 99);
+        // Until the job's last process is gone (a process that ended is counted no more).
+        WaitFor([&] {
+            JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+            return !::QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting,
+                                                sizeof accounting, nullptr) ||
+                   accounting.ActiveProcesses == 0;
+        }, 5000);
+    }
+    if (pi_.hProcess) {
+        if (::WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+            ::TerminateProcess(pi_.hProcess, 99);
+            ::WaitForSingleObject(pi_.hProcess, 5000);
+        }
+        ::CloseHandle(pi_.hThread);
+        ::CloseHandle(pi_.hProcess);
+    }
+    if (job_) ::CloseHandle(job_);
+    pi_ = {};
+    job_ = nullptr;
+}
+
 void Toolkit::Start(const std::string& workDir, const std::string& tail, const std::string& exePath) {
     std::string exe = exePath.empty() ? Join(Join(TestDir(), "app"), "MHToolkit.exe") : exePath;
     std::string commandLine = "\"" + exe + "\"";
     if (!tail.empty()) commandLine += " " + tail;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si,
-                          &pi_))
-        std::fprintf(stderr, "cannot start %s: %lu\n", exe.c_str(), ::GetLastError());
-}
-
-Toolkit::~Toolkit() {
-    if (!pi_.hProcess) return;
-    if (::WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-        ::TerminateProcess(pi_.hProcess, 99);
-        ::WaitForSingleObject(pi_.hProcess, 5000);
-    }
-    ::CloseHandle(pi_.hThread);
-    ::CloseHandle(pi_.hProcess);
+    process_.Start(exe, commandLine, workDir);
 }
 
 HWND Toolkit::Main() {
@@ -513,7 +580,7 @@ BOOL CALLBACK FindShownWindow(HWND hWnd, LPARAM lParam) {
 Toolkit::Outcome Toolkit::WatchUntilExit(DWORD timeoutMs) {
     Outcome outcome;
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    while (::WaitForSingleObject(pi_.hProcess, 1) == WAIT_TIMEOUT) {
+    while (::WaitForSingleObject(Process(), 1) == WAIT_TIMEOUT) {
         if (::GetTickCount64() > deadline) return outcome;
         ShownWindowSearch search{Pid(), nullptr};
         ::EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
@@ -524,9 +591,7 @@ Toolkit::Outcome Toolkit::WatchUntilExit(DWORD timeoutMs) {
         }
         outcome.showedWindow = outcome.showedWindow || search.found;
     }
-    DWORD code = 0;
-    ::GetExitCodeProcess(pi_.hProcess, &code);
-    outcome.exitCode = code;
+    outcome.exitCode = process_.WaitExit(0);
     return outcome;
 }
 
@@ -542,12 +607,7 @@ bool Toolkit::NoMessageBox() {
     return true;
 }
 
-std::optional<DWORD> Toolkit::WaitExit(DWORD timeoutMs) {
-    if (::WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
-    DWORD code = 0;
-    ::GetExitCodeProcess(pi_.hProcess, &code);
-    return code;
-}
+std::optional<DWORD> Toolkit::WaitExit(DWORD timeoutMs) { return process_.WaitExit(timeoutMs); }
 
 // --- Test environment ----------------------------------------------------------------------------------------
 
@@ -657,23 +717,9 @@ std::vector<std::string> ChildWatch::CommandLines() {
 
 std::optional<DWORD> RunToolkit(const std::string& arguments) {
     const std::string exe = Join(Join(TestDir(), "app"), "MHToolkit.exe");
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return std::nullopt;
-    std::optional<DWORD> code;
-    if (::WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0) {
-        DWORD exitCode = 0;
-        ::GetExitCodeProcess(pi.hProcess, &exitCode);
-        code = exitCode;
-    } else {
-        ::TerminateProcess(pi.hProcess, 99);
-    }
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return code;
+    ProcessGuard process;
+    if (!process.Start(exe, "\"" + exe + "\" " + arguments)) return std::nullopt;
+    return process.WaitExit(10000);
 }
 
 void PlaceStandIn(const std::string& exeName, const std::string& dir) { CopyStandIn(exeName, dir); }

@@ -112,6 +112,14 @@ void FocusNext(HWND dialog);
 void FocusControl(HWND dialog, HWND control);
 // The control that has the focus in the thread of `window`, or nullptr.
 HWND FocusedControl(HWND window);
+// Waits until `control` has the focus in the thread of `window`. Wine without a window manager
+// follows the X input focus: an X focus change that the program handles late can make the desktop
+// the foreground window after the program has set its focus, leaving it no active window at all.
+// Then `window` is activated again, as a click on it would; a dialog gives the focus back to the
+// control that had it.
+bool WaitForFocus(HWND window, HWND control, DWORD timeoutMs = 10000);
+// Where the focus and the activation are in the thread of `window`, for failure messages.
+std::string FocusReport(HWND window);
 
 // Visible dialog-class windows of a process, top-level.
 std::vector<HWND> Dialogs(DWORD pid);
@@ -129,6 +137,34 @@ struct MessageBoxInfo {
     bool hasIcon = false;
 };
 
+// --- Processes the tests start ----------------------------------------------------------------------
+
+// A process a test started, together with every process that one starts in turn: the guard ends
+// them all, by handle, and waits for them when it goes, however the test ends. They run in a job
+// that the system ends when its last handle closes, so that a test process killed on a time-out
+// takes them along too.
+class ProcessGuard {
+public:
+    ProcessGuard() = default;
+    ~ProcessGuard() { End(); }
+    ProcessGuard(const ProcessGuard&) = delete;
+    ProcessGuard& operator=(const ProcessGuard&) = delete;
+
+    // Starts `exe` with the whole command line in `workDir` (the test's own when empty); false when
+    // it did not start.
+    bool Start(const std::string& exe, std::string commandLine, const std::string& workDir = "");
+    HANDLE Process() const { return pi_.hProcess; }
+    DWORD Pid() const { return pi_.dwProcessId; }
+    // The exit code once the process has ended within the time, else nullopt.
+    std::optional<DWORD> WaitExit(DWORD timeoutMs);
+    // Ends whatever still runs of the process and its descendants and waits until it is gone.
+    void End();
+
+private:
+    PROCESS_INFORMATION pi_{};
+    HANDLE job_ = nullptr;
+};
+
 // --- The toolkit process ---------------------------------------------------------------------------
 
 // What follows the program's name on its command line.
@@ -144,12 +180,11 @@ public:
     explicit Toolkit(const std::string& workDir, const std::string& exePath = "");
     // The same with arguments.
     Toolkit(const std::string& workDir, const CommandTail& tail, const std::string& exePath = "");
-    ~Toolkit();
     Toolkit(const Toolkit&) = delete;
     Toolkit& operator=(const Toolkit&) = delete;
 
-    DWORD Pid() const { return pi_.dwProcessId; }
-    HANDLE Process() const { return pi_.hProcess; }
+    DWORD Pid() const { return process_.Pid(); }
+    HANDLE Process() const { return process_.Process(); }
     // Waits for the main window to be visible; returns it.
     HWND Main();
     HWND Item(int id) { return ::GetDlgItem(Main(), id); }
@@ -179,7 +214,7 @@ public:
 private:
     void Start(const std::string& workDir, const std::string& tail, const std::string& exePath);
 
-    PROCESS_INFORMATION pi_{};
+    ProcessGuard process_;
     HWND main_ = nullptr;
 };
 

@@ -41,9 +41,7 @@ protected:
         Click(::GetDlgItem(book, IDOK));
         EXPECT_TRUE(WaitFor([&] { return !::IsWindow(book); }));
     }
-    bool WaitFocus(HWND book, int id) {
-        return WaitFor([&] { return FocusedControl(book) == ::GetDlgItem(book, id); });
-    }
+    bool WaitFocus(HWND book, int id) { return WaitForFocus(book, ::GetDlgItem(book, id)); }
     // The ten entries as shown, addresses of rows 1 to 5, then their ports.
     std::vector<std::string> Shown(HWND book) {
         std::vector<std::string> shown;

@@ -536,7 +536,7 @@ TEST_F(Editors, ServerConfigTextLimitsCapTypingAndRefuseALongerStoredText) {
     EXPECT_EQ(app->TakeMessage(), "This field holds at most 24 characters.");
     RoundTrip();
     EXPECT_TRUE(::IsWindowVisible(dialog));
-    EXPECT_EQ(FocusedControl(dialog), Item(dialog, IDC_SERVER_NAME));
+    EXPECT_TRUE(WaitForFocus(dialog, Item(dialog, IDC_SERVER_NAME))) << FocusReport(dialog);
 
     TypeClear(Item(dialog, IDC_SERVER_NAME));
     Type(Item(dialog, IDC_SERVER_NAME), std::string(30, 'x'));

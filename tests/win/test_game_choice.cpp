@@ -209,7 +209,7 @@ TEST_F(GameChoice, StoredPortOverFourCharactersFailsEverySaveAndKeepsTheStartUpS
     EXPECT_TRUE(WaitFor([&] { return RadiosOn(app) == "MH"; })) << RadiosOn(app);
     EXPECT_EQ(Text(app.Item(IDC_SERVER_ADDRESS)), kMireholtAddress);
     EXPECT_EQ(Text(app.Item(IDC_PORT)), "234678");
-    EXPECT_TRUE(WaitFor([&] { return FocusedControl(main) == app.Item(IDC_PORT); }));
+    EXPECT_TRUE(WaitForFocus(main, app.Item(IDC_PORT))) << FocusReport(main);
 
     // Join fails its save the same way and goes on with the long text, for Mireholt.
     SetText(app.Item(IDC_SERVER_ADDRESS), "192.0.2.99");

@@ -127,7 +127,7 @@ TEST_F(Keyboard, EnterWithAStoredPortOverFourCharactersKeepsTheProgramOpen) {
     EXPECT_EQ(WaitStarted(1).size(), 1u);
     EXPECT_FALSE(app.WaitExit(0));
     EXPECT_TRUE(::IsWindowVisible(main));
-    EXPECT_TRUE(WaitFor([&] { return FocusedControl(main) == app.Item(IDC_PORT); }));
+    EXPECT_TRUE(WaitForFocus(main, app.Item(IDC_PORT))) << FocusReport(main);
 
     // Once the port fits, Enter ends it; the long stored port was never overwritten.
     SetText(app.Item(IDC_PORT), "2346");
