@@ -460,14 +460,18 @@ std::optional<DWORD> ProcessGuard::WaitExit(DWORD timeoutMs) {
 
 void ProcessGuard::End() {
     if (job_) {
-        ::TerminateJobObject(job_, 99);
-        // Until the job's last process is gone (a process that ended is counted no more).
-        WaitFor([&] {
+        const auto jobEmpty = [&] {
             JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
             return !::QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting,
                                                 sizeof accounting, nullptr) ||
                    accounting.ActiveProcesses == 0;
-        }, 5000);
+        };
+        // A program that ended by itself may have just started another (a join that starts the game
+        // and ends): that one gets a moment to do its work and end on its own.
+        if (pi_.hProcess && ::WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0) WaitFor(jobEmpty, 3000);
+        ::TerminateJobObject(job_, 99);
+        // Until the job's last process is gone (a process that ended is counted no more).
+        WaitFor(jobEmpty, 5000);
     }
     if (pi_.hProcess) {
         if (::WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
