@@ -438,9 +438,16 @@ bool ProcessGuard::Start(const std::string& exe, std::string commandLine, const 
     if (job_) ::SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    // Suspended until it is in the job, so that nothing it starts escapes.
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                          workDir.empty() ? nullptr : workDir.c_str(), &si, &pi_)) {
+    // Suspended until it is in the job, so that nothing it starts escapes. Wine now and then fails a
+    // start under load with ERROR_INTERNAL_ERROR (its new process did not report in): tried again.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        std::string line = commandLine;
+        started = ::CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                   workDir.empty() ? nullptr : workDir.c_str(), &si, &pi_);
+        if (!started && ::GetLastError() != ERROR_INTERNAL_ERROR) break;
+    }
+    if (!started) {
         std::fprintf(stderr, "cannot start %s: %lu\n", exe.c_str(), ::GetLastError());
         pi_ = {};
         return false;
