@@ -49,11 +49,17 @@ endif()
 # library's own formatted input and output (msvcrt), not MinGW's larger replacements, which would
 # add some 100 KB for the library's error messages and two number reads.
 set(_cflags "-ffunction-sections -fdata-sections -D__USE_MINGW_ANSI_STDIO=0")
+# Its sockets get time limits: its own (3 s for a connect, a read, a write), which its build sets for
+# other systems only, made to work on Windows, and the exchange's, through win32/RouterSockets.h, which
+# takes its socket calls.
+set(_hook ${PROJECT_SOURCE_DIR}/win32/RouterSockets.h)
+string(APPEND _cflags " -DMINIUPNPC_SET_SOCKET_TIMEOUT -DMHT_ROUTER_SOCKETS_HOOK -include ${_hook}")
+file(SHA256 ${_hook} _hook_hash)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   string(APPEND _cflags " -fno-asynchronous-unwind-tables")
 endif()
 # How it is built: a library built another way is built again.
-set(_recipe "${CMAKE_TOOLCHAIN_FILE} ${_cflags}")
+set(_recipe "${CMAKE_TOOLCHAIN_FILE} ${_cflags} ${_hook_hash}")
 set(_built_recipe "")
 if(EXISTS ${_upnp_prefix}/recipe.txt)
   file(READ ${_upnp_prefix}/recipe.txt _built_recipe)
@@ -81,7 +87,8 @@ add_library(miniupnpc STATIC IMPORTED GLOBAL)
 set_target_properties(miniupnpc PROPERTIES
   IMPORTED_LOCATION ${_upnp_prefix}/lib/libminiupnpc.a
   INTERFACE_INCLUDE_DIRECTORIES ${_upnp_prefix}/include
-  INTERFACE_COMPILE_DEFINITIONS MINIUPNP_STATICLIB)
+  INTERFACE_COMPILE_DEFINITIONS MINIUPNP_STATICLIB
+  INTERFACE_LINK_LIBRARIES router_sockets)
 
 # Delay-load import libraries of ws2_32 and iphlpapi, made from MinGW's own import libraries: every
 # function they import, in the same spelling. Linked before any plain import of the same DLL, they
@@ -136,6 +143,11 @@ foreach(dll ws2_32 iphlpapi)
 endforeach()
 # After them the plain library, for the data it defines (in6addr_any) and nothing else.
 target_link_libraries(network_delayed INTERFACE ws2_32)
+
+# The library's socket calls, with their time limits.
+add_library(router_sockets STATIC ${PROJECT_SOURCE_DIR}/win32/RouterSockets.cpp)
+target_include_directories(router_sockets PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(router_sockets PRIVATE program_options PUBLIC network_delayed)
 
 # The release's notices: the library's copyright notice and licence as its source package has them.
 file(READ ${MINIUPNPC_LICENSE} MINIUPNPC_LICENSE_TEXT)

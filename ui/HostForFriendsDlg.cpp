@@ -1,16 +1,14 @@
 #include "ui/HostForFriendsDlg.h"
 
-#include "core/command_line.h"
+#include <atomic>
+
+#include "core/host_texts.h"
 #include "core/server_address.h"
 #include "host_friends_ids.h"
 #include "win32/Clipboard.h"
-#include "win32/LocalAddress.h"
 #include "win32/PortMapper.h"
 
 namespace {
-
-// The search gives up after this long (a round may run a little past it).
-constexpr unsigned kSearchMs = 7000;
 
 std::wstring FromUtf8(const std::string& text) {
     const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -30,15 +28,36 @@ BEGIN_MESSAGE_MAP(CHostForFriendsDlg, CDialog)
     ON_MESSAGE(kWorkDone, OnWorkDone)
 END_MESSAGE_MAP()
 
+// What the dialog and its worker share. Each holds a reference; the last one frees it.
+struct CHostForFriendsDlg::Job {
+    bool open = true;
+    std::string port, description;
+    std::atomic<bool> cancel{false};
+    HostOutcome outcome;  // the worker's, read once it has posted kWorkDone
+
+    SRWLOCK lock = SRWLOCK_INIT;
+    HWND window = nullptr;  // under the lock: where the result goes; null once the dialog let go
+
+    LONG references = 2;
+    void Release() {
+        if (::InterlockedDecrement(&references) == 0) delete this;
+    }
+
+    static DWORD WINAPI Run(LPVOID parameter) {
+        auto* job = static_cast<Job*>(parameter);
+        job->outcome =
+            RunHostAction(job->open ? HostAction::Open : HostAction::Close, job->port, job->description, job->cancel);
+        ::AcquireSRWLockExclusive(&job->lock);
+        if (job->window) ::PostMessageA(job->window, kWorkDone, 0, reinterpret_cast<LPARAM>(job));
+        ::ReleaseSRWLockExclusive(&job->lock);
+        job->Release();
+        return 0;
+    }
+};
+
 CHostForFriendsDlg::CHostForFriendsDlg() : CDialog(IDD_HOST_FRIENDS) {}
 
-CHostForFriendsDlg::~CHostForFriendsDlg() { StopWork(); }
-
-INT_PTR CHostForFriendsDlg::DoModal() {
-    const INT_PTR result = CDialog::DoModal();
-    StopWork();
-    return result;
-}
+CHostForFriendsDlg::~CHostForFriendsDlg() { LetGo(); }
 
 BOOL CHostForFriendsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -52,21 +71,21 @@ void CHostForFriendsDlg::OnOK() {
     if (::IsWindowEnabled(GetDlgItem(IDC_HOST_OPEN))) OnOpenPort();
 }
 
-// Close (also while the router is looked for): the dialog ends at once; the worker stops at its
-// next step and is waited for when the dialog is gone.
+// Close (also while the router is looked for or asked): the dialog ends at once; the worker ends
+// on its own.
 void CHostForFriendsDlg::OnCancel() {
-    m_cancel = true;
+    LetGo();
     EndDialog(IDCANCEL);
 }
 
 void CHostForFriendsDlg::OnOpenPort() {
     std::string port;
-    if (TakePort(port)) Start(Action::Open, port);
+    if (TakePort(port)) Start(true, port);
 }
 
 void CHostForFriendsDlg::OnClosePort() {
     std::string port;
-    if (TakePort(port)) Start(Action::Close, port);
+    if (TakePort(port)) Start(false, port);
 }
 
 bool CHostForFriendsDlg::TakePort(std::string& port) {
@@ -80,12 +99,13 @@ bool CHostForFriendsDlg::TakePort(std::string& port) {
     return false;
 }
 
-void CHostForFriendsDlg::Start(Action action, const std::string& port) {
-    if (m_worker) return;
-    m_action = action;
-    m_workPort = port;
-    m_workWindow = m_hWnd;
-    m_cancel = false;
+void CHostForFriendsDlg::Start(bool open, const std::string& port) {
+    if (m_job) return;
+    auto* job = new Job;
+    job->open = open;
+    job->port = port;
+    job->description = MappingDescription(m_target);
+    job->window = m_hWnd;
     m_link.clear();
     m_address.clear();
     // The focus leaves the buttons about to be disabled for one that stays.
@@ -95,56 +115,36 @@ void CHostForFriendsDlg::Start(Action action, const std::string& port) {
     ::SendDlgItemMessageA(m_hWnd, IDC_HOST_PORT, EM_SETREADONLY, TRUE, 0);
     m_result = kLookingForRouter;
     ShowResult(m_result);
-    m_worker = ::CreateThread(nullptr, 0, Work, this, 0, nullptr);
-    if (!m_worker) {
-        m_outcome = NoRouterOutcome(port, std::string());
-        OnWorkDone(0, 0);
+    m_job = job;
+    if (HANDLE thread = ::CreateThread(nullptr, 0, Job::Run, job, 0, nullptr)) {
+        ::CloseHandle(thread);
+        return;
     }
+    job->outcome = NoRouterOutcome(port, std::string(), !open);
+    job->Release();  // the worker's reference: there is none
+    OnWorkDone(0, reinterpret_cast<LPARAM>(job));
 }
 
-// The worker: everything that touches the network, the router client made and ended here.
-DWORD WINAPI CHostForFriendsDlg::Work(LPVOID self) {
-    auto* dialog = static_cast<CHostForFriendsDlg*>(self);
-    const std::string& port = dialog->m_workPort;
-    HostOutcome outcome;
-    {
-        PortMapper mapper;
-        RouterInfo router;
-        if (mapper.Discover(dialog->m_cancel, kSearchMs, router)) {
-            if (!dialog->m_cancel)
-                outcome = dialog->m_action == Action::Open ? mapper.Open(port, MappingDescription(dialog->m_target))
-                                                           : mapper.Close(port);
-        } else if (!dialog->m_cancel) {
-            // Forwarding by hand needs this PC's address, found without the router.
-            outcome = NoRouterOutcome(port, LookUpLocalIP());
-        }
-    }
-    dialog->m_outcome = outcome;
-    if (!dialog->m_cancel) ::PostMessageA(dialog->m_workWindow, kWorkDone, 0, 0);
-    return 0;
+void CHostForFriendsDlg::LetGo() {
+    if (!m_job) return;
+    m_job->cancel = true;
+    ::AcquireSRWLockExclusive(&m_job->lock);
+    m_job->window = nullptr;
+    ::ReleaseSRWLockExclusive(&m_job->lock);
+    m_job->Release();
+    m_job = nullptr;
 }
 
-void CHostForFriendsDlg::StopWork() {
-    if (!m_worker) return;
-    m_cancel = true;
-    // The worker ends within a round of its search (about a second). Meanwhile this thread's windows
-    // are painted and answer sent messages; nothing posted is taken, so no click is acted on.
-    while (::MsgWaitForMultipleObjects(1, &m_worker, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
-        MSG msg;
-        if (::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) ::DispatchMessageW(&msg);
-    }
-    ::CloseHandle(m_worker);
-    m_worker = nullptr;
-}
-
-LRESULT CHostForFriendsDlg::OnWorkDone(WPARAM, LPARAM) {
-    StopWork();  // it has posted its last word: this only collects it
-    m_result = OutcomeText(m_outcome);
+LRESULT CHostForFriendsDlg::OnWorkDone(WPARAM, LPARAM lParam) {
+    if (!m_job || reinterpret_cast<Job*>(lParam) != m_job) return 0;
+    const HostOutcome outcome = m_job->outcome;
+    LetGo();
+    m_result = OutcomeText(outcome);
     ShowResult(m_result);
-    const bool opened = m_outcome.result == HostResult::Opened;
+    const bool opened = outcome.result == HostResult::Opened;
     if (opened) {
-        m_address = JoinAddress(m_outcome.router.externalAddress, m_outcome.port);
-        m_link = JoinLink(m_target, m_outcome.router.externalAddress, m_outcome.port);
+        m_address = ShareText(outcome.router.externalAddress, outcome.port);
+        m_link = JoinLink(m_target, outcome.router.externalAddress, outcome.port);
     }
     for (int id : {IDC_HOST_OPEN, IDC_HOST_CLOSE_PORT}) EnableDlgItem(id, TRUE);
     for (int id : {IDC_HOST_COPY_LINK, IDC_HOST_COPY_ADDRESS}) EnableDlgItem(id, opened);

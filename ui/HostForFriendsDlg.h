@@ -1,23 +1,20 @@
 // Host for Friends: asks the router to forward the game's port to this PC (Open Port) or to take the
 // forwarding back (Close Port), and gives friends the address or link to join. The router is looked
-// for and asked on a worker thread; the dialog stays responsive, and Close ends it at once.
+// for and asked on a worker thread that owns what it uses: the dialog never waits for it, and Close
+// ends the dialog at once, whatever the router does.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 
-#include "core/port_forwarding.h"
+#include "core/port_mapping.h"
 #include "framework/dialog.h"
 
 class CHostForFriendsDlg : public CDialog {
 public:
     CHostForFriendsDlg();
     ~CHostForFriendsDlg() override;
-
-    // Runs the dialog; returns once any work it started has stopped.
-    INT_PTR DoModal() override;
 
     // Set by the opener: the game selected in the main window, and its port field as it stands.
     GameTarget m_target = GameTarget::MH;
@@ -37,24 +34,17 @@ protected:
 
 private:
     static constexpr UINT kWorkDone = WM_APP + 0x48;
-    enum class Action { Open, Close };
+    struct Job;
 
     // The port field's text when it is a port; otherwise says so and returns false.
     bool TakePort(std::string& port);
-    void Start(Action action, const std::string& port);
-    static DWORD WINAPI Work(LPVOID self);
-    // Asks the worker to stop and waits for it.
-    void StopWork();
+    void Start(bool open, const std::string& port);
+    // The worker's result is no longer wanted: it ends on its own, and posts nothing.
+    void LetGo();
     void ShowResult(const std::string& text);
     void Copy(const std::string& text);
 
-    // Shared with the worker: set before it starts, read back when it has posted kWorkDone.
-    Action m_action = Action::Open;
-    std::string m_workPort;
-    HWND m_workWindow = nullptr;
-    HostOutcome m_outcome;
-    std::atomic<bool> m_cancel{false};
-    HANDLE m_worker = nullptr;
+    Job* m_job = nullptr;  // the running work, shared with its thread
 
     std::string m_result;  // the last outcome's text
     std::string m_link, m_address;  // what friends are given, once a port is open

@@ -35,8 +35,20 @@ std::vector<AdapterAddress> UpAdapterAddresses() {
             // Dotted by hand: the C library's formatter would add 20 KB to the program.
             const std::string dotted = std::to_string(bytes[0]) + '.' + std::to_string(bytes[1]) + '.' +
                                        std::to_string(bytes[2]) + '.' + std::to_string(bytes[3]);
-            found.push_back(AdapterAddress{adapter->FriendlyName ? adapter->FriendlyName : L"", dotted});
+            found.push_back(AdapterAddress{adapter->FriendlyName ? adapter->FriendlyName : L"", dotted, adapter->IfIndex});
         }
     }
     return found;
+}
+
+std::string DefaultRouteAddress() {
+    decltype(&::GetBestInterface) getBestInterface;
+    if (!SystemLibrary("iphlpapi.dll").Find("GetBestInterface", &getBestInterface)) return std::string();
+    // Any address on the internet will do (1.1.1.1, the same in either byte order).
+    const IPAddr anywhere = 0x01010101;
+    DWORD index = 0;
+    if (getBestInterface(anywhere, &index) != NO_ERROR) return std::string();
+    for (const AdapterAddress& address : UpAdapterAddresses())
+        if (address.index == index) return address.address;
+    return std::string();
 }

@@ -1,13 +1,16 @@
-// winsock2.h goes before windows.h.
-#include <winsock2.h>
+#include "win32/RouterSockets.h"  // winsock2.h before windows.h
 
 #include "win32/PortMapper.h"
 
 #include <cstdlib>
+#include <memory>
 
 #include <miniupnpc/miniupnpc.h>
 #include <miniupnpc/miniwget.h>
 #include <miniupnpc/upnpcommands.h>
+
+#include "win32/AdapterAddresses.h"
+#include "win32/LocalAddress.h"
 
 namespace {
 
@@ -25,20 +28,15 @@ constexpr int kRoundMs = 1000;
 // The multicast's reach: the LAN and one router beyond, as UPnP asks.
 constexpr unsigned char kSearchTtl = 2;
 
-const char* ProtocolName(Protocol protocol) { return NameOf(protocol); }
-
-}  // namespace
-
-struct PortMapper::Gateway : PortMappingActions {
-    UPNPUrls urls{};
-    IGDdatas data{};
-
+class Gateway : public PortMappingActions {
+public:
     ~Gateway() override { FreeUPNPUrls(&urls); }
 
     int GetEntry(const std::string& port, Protocol protocol, MappingEntry& entry) override {
+        // The library's sizes: an address, a port, a description of 80 characters.
         char client[40] = {}, internalPort[8] = {}, description[96] = {}, enabled[8] = {}, lease[24] = {};
         const int code = UPNP_GetSpecificPortMappingEntry(urls.controlURL, data.first.servicetype, port.c_str(),
-                                                          ProtocolName(protocol), nullptr, client, internalPort,
+                                                          NameOf(protocol), nullptr, client, internalPort,
                                                           description, enabled, lease);
         if (code == UPNPCOMMAND_SUCCESS) entry = MappingEntry{client, internalPort, description};
         return code;
@@ -46,33 +44,40 @@ struct PortMapper::Gateway : PortMappingActions {
     int Add(const std::string& port, Protocol protocol, const std::string& client, const std::string& description,
             unsigned leaseSeconds) override {
         return UPNP_AddPortMapping(urls.controlURL, data.first.servicetype, port.c_str(), port.c_str(), client.c_str(),
-                                   description.c_str(), ProtocolName(protocol), nullptr,
+                                   description.c_str(), NameOf(protocol), nullptr,
                                    std::to_string(leaseSeconds).c_str());
     }
     int Delete(const std::string& port, Protocol protocol) override {
-        return UPNP_DeletePortMapping(urls.controlURL, data.first.servicetype, port.c_str(), ProtocolName(protocol),
-                                      nullptr);
+        return UPNP_DeletePortMapping(urls.controlURL, data.first.servicetype, port.c_str(), NameOf(protocol), nullptr);
     }
+
+    UPNPUrls urls{};
+    IGDdatas data{};
 };
 
-PortMapper::PortMapper() = default;
-
-PortMapper::~PortMapper() {
-    m_gateway.reset();
-    if (m_socketsStarted) ::WSACleanup();
-}
-
-bool PortMapper::Discover(const std::atomic<bool>& cancel, unsigned timeoutMs, RouterInfo& router) {
-    if (!m_socketsStarted) {
-        WSADATA wsaData;
-        if (::WSAStartup(MAKEWORD(2, 2), &wsaData) != 0) return false;
-        m_socketsStarted = true;
+// Windows Sockets for as long as the object lives.
+class Sockets {
+public:
+    Sockets() {
+        WSADATA data;
+        started_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
     }
-    m_gateway.reset();
+    ~Sockets() {
+        if (started_) ::WSACleanup();
+    }
+    bool Started() const { return started_; }
+
+private:
+    bool started_ = false;
+};
+
+// Searches in rounds until a router answers, `cancel` is set or the search's time is up; the
+// router found, with what it says of itself, or null.
+std::unique_ptr<Gateway> Discover(const std::atomic<bool>& cancel, RouterInfo& router) {
     const ULONGLONG start = ::GetTickCount64();
     auto elapsed = [&] { return ::GetTickCount64() - start; };
     // A round may run past its time while answers keep coming: none starts that could end late.
-    while (!cancel && elapsed() + 2 * kRoundMs <= timeoutMs) {
+    while (!cancel && elapsed() + 2 * kRoundMs <= kSearchMs) {
         const ULONGLONG roundStart = ::GetTickCount64();
         int error = 0;
         UPNPDev* devices = upnpDiscoverDevices(kSearchTypes, kRoundMs, nullptr, nullptr, UPNP_LOCAL_PORT_ANY, 0,
@@ -85,20 +90,21 @@ bool PortMapper::Discover(const std::atomic<bool>& cancel, unsigned timeoutMs, R
             const int found = UPNP_GetValidIGD(devices, &gateway->urls, &gateway->data, lanAddress, sizeof lanAddress);
             freeUPNPDevlist(devices);
             if (found == 1 || found == 2) {
-                m_router = RouterInfo{};
-                m_router.lanAddress = lanAddress;
+                router = RouterInfo{};
+                router.lanAddress = lanAddress;
                 int size = 0, status = 0;
                 if (char* description = static_cast<char*>(miniwget(gateway->urls.rootdescURL, &size, 0, &status))) {
-                    m_router.name = FriendlyNameOf(std::string(description, static_cast<size_t>(size)));
+                    router.name = FriendlyNameOf(std::string(description, static_cast<size_t>(size)));
                     std::free(description);
                 }
                 char external[40] = {};
-                if (UPNP_GetExternalIPAddress(gateway->urls.controlURL, gateway->data.first.servicetype, external) ==
-                    UPNPCOMMAND_SUCCESS)
-                    m_router.externalAddress = external;
-                m_gateway = std::move(gateway);
-                router = m_router;
-                return true;
+                const int code =
+                    UPNP_GetExternalIPAddress(gateway->urls.controlURL, gateway->data.first.servicetype, external);
+                if (code == UPNPCOMMAND_SUCCESS)
+                    router.externalAddress = external;
+                else
+                    router.externalError = code;
+                return gateway;
             }
         } else {
             freeUPNPDevlist(devices);
@@ -106,15 +112,28 @@ bool PortMapper::Discover(const std::atomic<bool>& cancel, unsigned timeoutMs, R
         // A search that failed at once (no network) waits out its round, a little at a time.
         while (!cancel && ::GetTickCount64() - roundStart < static_cast<ULONGLONG>(kRoundMs)) ::Sleep(50);
     }
-    return false;
+    return nullptr;
 }
 
-HostOutcome PortMapper::Open(const std::string& port, const std::string& description) {
-    if (!m_gateway) return NoRouterOutcome(port, std::string());
-    return OpenPort(*m_gateway, m_router, port, description);
-}
+}  // namespace
 
-HostOutcome PortMapper::Close(const std::string& port) {
-    if (!m_gateway) return NoRouterOutcome(port, std::string());
-    return ClosePort(*m_gateway, m_router, port);
+HostOutcome RunHostAction(HostAction action, const std::string& port, const std::string& description,
+                          const std::atomic<bool>& cancel) {
+    const bool closing = action == HostAction::Close;
+    RouterExchange exchange(kHostActionMs);
+    Sockets sockets;
+    std::unique_ptr<Gateway> gateway;
+    RouterInfo router;
+    if (sockets.Started()) {
+        exchange.Watch(&cancel);
+        gateway = Discover(cancel, router);
+        exchange.Watch(nullptr);
+    }
+    if (!gateway) {
+        // Forwarding by hand needs this PC's address on the LAN, found without the router.
+        std::string address = DefaultRouteAddress();
+        if (address.empty()) address = LookUpLocalIP();
+        return NoRouterOutcome(port, address, closing);
+    }
+    return closing ? ClosePort(*gateway, router, port) : OpenPort(*gateway, router, port, description);
 }

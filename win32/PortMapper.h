@@ -1,32 +1,21 @@
 // The router client: finds the router of this PC's network (a UPnP internet gateway) and asks it to
-// forward or release a port. The only code that speaks UPnP. Every call blocks on the network: make
-// them all on one worker thread, which also ends the mapper.
+// forward or release a port. The only code that speaks UPnP. Its calls block on the network, each
+// exchange within time limits (win32/RouterSockets.h): make them on a worker thread.
 #pragma once
 
 #include <atomic>
-#include <memory>
 #include <string>
 
-#include "core/port_forwarding.h"
+#include "core/port_mapping.h"
 
-class PortMapper {
-public:
-    PortMapper();
-    ~PortMapper();
-    PortMapper(const PortMapper&) = delete;
-    PortMapper& operator=(const PortMapper&) = delete;
+enum class HostAction { Open, Close };
 
-    // Searches in rounds of about a second until a router answers, `cancel` is set (checked between
-    // rounds) or `timeoutMs` has passed; true once a router is found, its description read.
-    bool Discover(const std::atomic<bool>& cancel, unsigned timeoutMs, RouterInfo& router);
-    // After a successful Discover: forwards TCP and UDP `port` to this PC, or removes this PC's
-    // toolkit mappings of it (core/port_forwarding.h says how).
-    HostOutcome Open(const std::string& port, const std::string& description);
-    HostOutcome Close(const std::string& port);
+// The search gives up after this long; a whole Open or Close, search included, after kHostActionMs.
+constexpr unsigned kSearchMs = 7000;
+constexpr unsigned kHostActionMs = 15000;
 
-private:
-    struct Gateway;
-    std::unique_ptr<Gateway> m_gateway;
-    RouterInfo m_router;
-    bool m_socketsStarted = false;
-};
+// An Open (TCP and UDP `port` forwarded to this PC, described as `description`) or a Close (this
+// PC's toolkit mappings of it removed), as core/port_mapping.h says. `cancel` ends the search early;
+// once a router is found, its actions run to their end, so that nothing is left half done.
+HostOutcome RunHostAction(HostAction action, const std::string& port, const std::string& description,
+                          const std::atomic<bool>& cancel);
