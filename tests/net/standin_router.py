@@ -13,8 +13,9 @@ written as \\r or \\n) and logs what it heard, one line each, with the sender's 
 It ends by itself after --lifetime seconds.
 
 Behaviours (REPLY is one of: ok, fault:CODE (HTTP 500 with a UPnPError body), 500-no-code (HTTP 500
-whose body holds no error code), empty-200 (HTTP 200 with an empty body), junk (HTTP 200 with a body
-that is not XML), hang (no answer, the connection held open)):
+whose body holds no error code), empty-200 (HTTP 200 with a SOAP envelope whose body is empty: no
+response, no fault), no-body-200 (HTTP 200 with no body at all), junk (HTTP 200 with a body that is
+not XML), hang (no answer, the connection held open)):
   --hang description|soap|ACTION  accept and never answer: the description's GET, every SOAP
                                   action, or one action by name
   --add-reply REPLY               AddPortMapping (a reply other than ok stores nothing)
@@ -48,12 +49,12 @@ ANSWERED_TYPES = {IGD: IGD, WANIP: WANIP, "upnp:rootdevice": "upnp:rootdevice", 
 ERROR_NAMES = {401: "Invalid Action", 402: "Invalid Args", 501: "Action Failed", 606: "Action not authorized",
                713: "SpecifiedArrayIndexInvalid", 714: "NoSuchEntryInArray", 718: "ConflictInMappingEntry",
                725: "OnlyPermanentLeasesSupported"}
-REPLY = re.compile(r"^(ok|fault:\d+|500-no-code|empty-200|junk|hang)$")
+REPLY = re.compile(r"^(ok|fault:\d+|500-no-code|empty-200|no-body-200|junk|hang)$")
 
 
 def reply_kind(text):
     if not REPLY.match(text):
-        raise argparse.ArgumentTypeError("ok|fault:CODE|500-no-code|empty-200|junk|hang, not " + text)
+        raise argparse.ArgumentTypeError("ok|fault:CODE|500-no-code|empty-200|no-body-200|junk|hang, not " + text)
     return text
 
 
@@ -263,6 +264,8 @@ class Device:
             return self.send(conn, 500, self.envelope(
                 "<s:Fault><faultcode>s:Server</faultcode><faultstring>Internal error</faultstring></s:Fault>"))
         if reply == "empty-200":
+            return self.send(conn, 200, self.envelope(""))
+        if reply == "no-body-200":
             return self.send(conn, 200, b"")
         if reply == "junk":
             return self.send(conn, 200, b"\x00\x01 not xml at all \xff<<<", "text/plain")
