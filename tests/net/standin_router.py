@@ -9,7 +9,9 @@ miniupnpd's format (PROTO:EXTPORT:CLIENT:INTPORT:EXPIRY:DESCRIPTION, a CR or LF 
 written as \\r or \\n) and logs what it heard, one line each, with the sender's address:
     SSDP M-SEARCH from A:P st=ST
     HTTP GET /rootDesc.xml from A:P
-    ACTION <name>[ <proto> <port>] from A:P reply=<what it answered>
+    HANG description from A:P                   (a request it holds without answering)
+    ACTION <name>[ <proto> <port>] from A:P reply=<what it answered, hang included>
+    RELEASED from A:P                           (the client closed a connection it held)
 It ends by itself after --lifetime seconds.
 
 Behaviours (REPLY is one of: ok, fault:CODE (HTTP 500 with a UPnPError body), 500-no-code (HTTP 500
@@ -157,17 +159,19 @@ class Device:
                 continue
             threading.Thread(target=self.serve, args=(conn, peer), daemon=True).start()
 
-    def hold(self, conn):
-        """Never answers: waits until the client closes or the stand-in ends."""
+    def hold(self, conn, who):
+        """Never answers: waits until the client closes (logged as RELEASED) or the stand-in ends."""
         conn.settimeout(0.5)
         while time.time() < self.end:
             try:
-                if not conn.recv(4096):
-                    return
+                if conn.recv(4096):
+                    continue
             except socket.timeout:
                 continue
             except OSError:
-                return
+                pass
+            self.log("RELEASED from %s" % who)
+            return
 
     def serve(self, conn, peer):
         try:
@@ -196,8 +200,8 @@ class Device:
                 self.log("HTTP GET %s from %s" % (path, who))
                 if path == "/rootDesc.xml":
                     if "description" in self.args.hang:
-                        self.log("HANG description for %s" % who)
-                        return self.hold(conn)
+                        self.log("HANG description from %s" % who)
+                        return self.hold(conn, who)
                     return self.send(conn, 200, self.description())
                 return self.send(conn, 404, b"")
             if method == "POST":
@@ -244,11 +248,11 @@ class Device:
         what = action + (" %s %s" % (proto, port) if proto and port else "")
         if "soap" in self.args.hang or action in self.args.hang:
             self.log("ACTION %s from %s reply=hang" % (what, who))
-            return self.hold(conn)
+            return self.hold(conn, who)
         reply, fields = self.act(path, action, args, proto, port)
         self.log("ACTION %s from %s reply=%s" % (what, who, reply))
         if reply == "hang":
-            return self.hold(conn)
+            return self.hold(conn, who)
         if reply == "ok":
             inner = "".join("<%s>%s</%s>" % (k, v, k) for k, v in fields)
             return self.send(conn, 200, self.envelope('<u:%sResponse xmlns:u="%s">%s</u:%sResponse>'
