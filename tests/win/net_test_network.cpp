@@ -116,7 +116,7 @@ TEST_F(TestNetwork, TheStandInIsARouterThatAClientNotOursFindsNamesMapsAndLists)
 TEST_F(TestNetwork, AStandInThatHangsHoldsAClientNotOursUntilItsOwnTimeOut) {
     Timed answered;
     {
-        Router router(Standin(""));
+        Router router(Standin("--name 'Test Router'"));
         ASSERT_TRUE(router.Ok()) << router.Report();
         answered = Upnpc("pc2", {"-s"});
         ASSERT_TRUE(Has(answered.run.output, "ExternalIPAddress =")) << answered.run.output;
