@@ -232,13 +232,15 @@ TEST_F(UntrustedRouter, CloseNeverWaitsForARouterThatHangsAndTheProgramEndsWhile
             std::printf("close took %llu ms (%s, %s)\n", took, hang.what, way.how);
             ASSERT_LE(took, 1000u) << "the dialog waited on the router";
             ASSERT_FALSE(::IsWindow(dialog));
+            // The main window takes a click at once, the worker still held.
+            const int radio = IsChecked(app->Item(IDC_SELECT_MH)) ? IDC_SELECT_OV : IDC_SELECT_MH;
+            const ULONGLONG clicked = ::GetTickCount64();
+            Click(app->Item(radio));
+            const bool taken = WaitFor([&] { return IsChecked(app->Item(radio)); }, 1000);
+            const ULONGLONG answered = ::GetTickCount64() - clicked;
+            std::printf("the main window took a click in %llu ms\n", answered);
+            ASSERT_TRUE(taken && answered <= 1000u) << "the main window did not take a click within 1 s";
         }
-        // The main window answers a click at once, the worker still held.
-        const int radio = IsChecked(app->Item(IDC_SELECT_MH)) ? IDC_SELECT_OV : IDC_SELECT_MH;
-        const ULONGLONG clicked = ::GetTickCount64();
-        Click(app->Item(radio));
-        EXPECT_TRUE(WaitFor([&] { return IsChecked(app->Item(radio)); }, 1000));
-        EXPECT_LE(::GetTickCount64() - clicked, 1000u) << "the main window did not take the click in time";
         // The program ends while its worker is stuck; its held connections go with it.
         EXPECT_GT(stillHeld(), 0) << "no worker is held any more\n" << router->State();
         ::PostMessageA(app->Main(), WM_CLOSE, 0, 0);
