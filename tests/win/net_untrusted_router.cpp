@@ -100,7 +100,9 @@ void ExpectUntrustedTextContained(const std::string& result) {
         if (c >= 0x20) continue;
         const bool lineBreak = (c == '\r' && i + 1 < result.size() && result[i + 1] == '\n') ||
                                (c == '\n' && i > 0 && result[i - 1] == '\r');
-        EXPECT_TRUE(lineBreak) << "control character " << int(c) << " at " << i;
+        if (lineBreak) continue;
+        ADD_FAILURE() << "control character " << int(c) << " at " << i;
+        break;
     }
 }
 
@@ -378,12 +380,17 @@ TEST_F(UntrustedRouter, ANameOrDescriptionFromTheRouterNeverPassesForThePrograms
     ASSERT_EQ(router->Leases().size(), 2u) << router->State();
     HWND dialog = OpenDialog();
     ASSERT_TRUE(dialog);
-    const std::string opened = Open(dialog);
-    EXPECT_TRUE(Has(opened, std::string("already forwarded to ") + kOtherPcAddress)) << opened.substr(0, 2000);
-    ExpectUntrustedTextContained(opened);
-    const std::string closed = Act(dialog, IDC_HOST_CLOSE_PORT).text;
-    EXPECT_TRUE(Has(closed, kOtherPcAddress)) << closed.substr(0, 2000);
-    ExpectUntrustedTextContained(closed);
+    // A dialog busy with the router's text past the wait is a failure of its own, within the test's time.
+    const Outcome opened = Act(dialog, IDC_HOST_OPEN, 20000);
+    std::printf("open: %zu characters in %llu ms\n", opened.text.size(), opened.ms);
+    ASSERT_NE(opened.text, "<no answer>") << "the dialog stopped answering";
+    EXPECT_TRUE(Has(opened.text, std::string("already forwarded to ") + kOtherPcAddress)) << opened.text.substr(0, 2000);
+    ExpectUntrustedTextContained(opened.text);
+    const Outcome closed = Act(dialog, IDC_HOST_CLOSE_PORT, 20000);
+    std::printf("close: %zu characters in %llu ms\n", closed.text.size(), closed.ms);
+    ASSERT_NE(closed.text, "<no answer>") << "the dialog stopped answering";
+    EXPECT_TRUE(Has(closed.text, kOtherPcAddress)) << closed.text.substr(0, 2000);
+    ExpectUntrustedTextContained(closed.text);
     EXPECT_FALSE(CopyOn(dialog));
     EXPECT_EQ(router->LeaseFile(), leases) << "the other PC's mappings changed";
     EXPECT_FALSE(HeardAny(router->Actions(), "DeletePortMapping")) << Joined(router->Actions());
