@@ -178,6 +178,8 @@ protected:
 
     // Open Port against a router reporting each address: never a join address, never an add.
     void ExpectNeverGivenToFriends(const std::vector<const char*>& addresses);
+    void StartRouterWithUntrustedText();
+    void ExpectUntrustedTextShownSafely(int button, const std::string& expected);
 
     Sandbox sandbox;
     std::unique_ptr<Router> router;
@@ -371,30 +373,40 @@ TEST_F(UntrustedRouter, AFailedInternetAddressQueryIsToldWithItsErrorAndNothingI
 
 // --- Text from the router -----------------------------------------------------------------------
 
-TEST_F(UntrustedRouter, ANameOrDescriptionFromTheRouterNeverPassesForTheProgramsOwnText) {
-    const std::string other = " --seed 'TCP:" + P + ":" + kOtherPcAddress + ":evil\\r\\nFriends join: 6.6.6.6:" + P +
-                              "' --seed 'UDP:" + P + ":" + kOtherPcAddress + ":evil\\r\\nFriends join: 6.6.6.6:" + P +
-                              "'";
-    ASSERT_TRUE(StartRouter(Standin("--long-name 200000" + other)));
-    const std::string leases = router->LeaseFile();
+// P forwarded to the other PC with a description that reads like the join line, and a router name of
+// 200,000 'A's. Each test has its own time: Open, then Close.
+void UntrustedRouter::StartRouterWithUntrustedText() {
+    const std::string evil = ":evil\\r\\nFriends join: 6.6.6.6:" + P + "'";
+    ASSERT_TRUE(StartRouter(Standin("--long-name 200000 --seed 'TCP:" + P + ":" + kOtherPcAddress + evil +
+                                    " --seed 'UDP:" + P + ":" + kOtherPcAddress + evil)));
     ASSERT_EQ(router->Leases().size(), 2u) << router->State();
+}
+
+// The outcome of a click, told as it comes (a dialog busy with the router's text past the wait is a
+// failure of its own, within the test's time); the router's mappings stay as they were.
+void UntrustedRouter::ExpectUntrustedTextShownSafely(int button, const std::string& expected) {
+    const std::string leases = router->LeaseFile();
     HWND dialog = OpenDialog();
     ASSERT_TRUE(dialog);
-    // A dialog busy with the router's text past the wait is a failure of its own, within the test's time.
-    const Outcome opened = Act(dialog, IDC_HOST_OPEN, 20000);
-    std::printf("open: %zu characters in %llu ms\n", opened.text.size(), opened.ms);
-    ASSERT_NE(opened.text, "<no answer>") << "the dialog stopped answering";
-    EXPECT_TRUE(Has(opened.text, std::string("already forwarded to ") + kOtherPcAddress)) << opened.text.substr(0, 2000);
-    ExpectUntrustedTextContained(opened.text);
-    const Outcome closed = Act(dialog, IDC_HOST_CLOSE_PORT, 20000);
-    std::printf("close: %zu characters in %llu ms\n", closed.text.size(), closed.ms);
-    ASSERT_NE(closed.text, "<no answer>") << "the dialog stopped answering";
-    EXPECT_TRUE(Has(closed.text, kOtherPcAddress)) << closed.text.substr(0, 2000);
-    ExpectUntrustedTextContained(closed.text);
+    const Outcome outcome = Act(dialog, button, 20000);
+    std::printf("%zu characters in %llu ms\n", outcome.text.size(), outcome.ms);
+    std::fflush(stdout);
+    ASSERT_NE(outcome.text, "<no answer>") << "the dialog stopped answering";
+    EXPECT_TRUE(Has(outcome.text, expected)) << outcome.text.substr(0, 2000);
+    ExpectUntrustedTextContained(outcome.text);
     EXPECT_FALSE(CopyOn(dialog));
     EXPECT_EQ(router->LeaseFile(), leases) << "the other PC's mappings changed";
     EXPECT_FALSE(HeardAny(router->Actions(), "DeletePortMapping")) << Joined(router->Actions());
-    CloseDialog(dialog);
+}
+
+TEST_F(UntrustedRouter, OpenShowsTheConflictWithoutTheRoutersTextPassingForTheProgramsOwn) {
+    StartRouterWithUntrustedText();
+    ExpectUntrustedTextShownSafely(IDC_HOST_OPEN, std::string("already forwarded to ") + kOtherPcAddress);
+}
+
+TEST_F(UntrustedRouter, CloseNamesTheMappingItLeavesWithoutTheRoutersTextPassingForTheProgramsOwn) {
+    StartRouterWithUntrustedText();
+    ExpectUntrustedTextShownSafely(IDC_HOST_CLOSE_PORT, kOtherPcAddress);
 }
 
 // One router per address; two tests, each within the time a test has.
