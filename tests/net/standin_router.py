@@ -20,6 +20,8 @@ response, no fault), no-body-200 (HTTP 200 with no body at all), junk (HTTP 200 
 not XML), hang (no answer, the connection held open)):
   --hang description|soap|ACTION  accept and never answer: the description's GET, every SOAP
                                   action, or one action by name
+  --trickle description|soap|ACTION  answer one byte of it every 2 s, never finishing (a client
+                                  whose time-out is per receive never gives up)
   --add-reply REPLY               AddPortMapping (a reply other than ok stores nothing)
   --udp-add-reply REPLY           AddPortMapping of UDP only (takes precedence over --add-reply)
   --delete-reply REPLY            DeletePortMapping (other than ok: nothing removed)
@@ -69,6 +71,7 @@ def parse_args(argv):
     p.add_argument("--lifetime", type=float, default=120)
     p.add_argument("--uuid", default="4c0b2a39-94b5-4a3c-9d1e-6a7e2f1d0b11")
     p.add_argument("--hang", action="append", default=[])
+    p.add_argument("--trickle", action="append", default=[])
     p.add_argument("--add-reply", type=reply_kind, default="ok")
     p.add_argument("--udp-add-reply", type=reply_kind)
     p.add_argument("--delete-reply", type=reply_kind, default="ok")
@@ -202,6 +205,9 @@ class Device:
                     if "description" in self.args.hang:
                         self.log("HANG description from %s" % who)
                         return self.hold(conn, who)
+                    if "description" in self.args.trickle:
+                        self.log("HANG description from %s (trickle)" % who)
+                        return self.trickle(conn, who, self.response(200, self.description()))
                     return self.send(conn, 200, self.description())
                 return self.send(conn, 404, b"")
             if method == "POST":
@@ -212,11 +218,27 @@ class Device:
         finally:
             conn.close()
 
+    def trickle(self, conn, who, data):
+        """Sends a byte every 2 s until the client closes (logged as RELEASED) or the stand-in ends."""
+        for byte in data[:-1]:
+            if time.time() >= self.end:
+                return
+            try:
+                conn.sendall(bytes([byte]))
+            except OSError:
+                break
+            time.sleep(2)
+        self.log("RELEASED from %s" % who)
+
     def send(self, conn, status, body, content_type="text/xml; charset=\"utf-8\""):
+        conn.sendall(self.response(status, body, content_type))
+
+    @staticmethod
+    def response(status, body, content_type="text/xml; charset=\"utf-8\""):
         reason = {200: "OK", 404: "Not Found", 405: "Method Not Allowed", 500: "Internal Server Error"}[status]
         head = ("HTTP/1.1 %d %s\r\nContent-Type: %s\r\nConnection: close\r\nContent-Length: %d\r\n"
                 "Server: Linux UPnP/1.1 standin/1.0\r\n\r\n" % (status, reason, content_type, len(body)))
-        conn.sendall(head.encode() + body)
+        return head.encode() + body
 
     def description(self):
         def service(kind, sid, name):
@@ -249,6 +271,9 @@ class Device:
         if "soap" in self.args.hang or action in self.args.hang:
             self.log("ACTION %s from %s reply=hang" % (what, who))
             return self.hold(conn, who)
+        if "soap" in self.args.trickle or action in self.args.trickle:
+            self.log("ACTION %s from %s reply=hang (trickle)" % (what, who))
+            return self.trickle(conn, who, self.response(500, self.envelope("")))
         reply, fields = self.act(path, action, args, proto, port)
         self.log("ACTION %s from %s reply=%s" % (what, who, reply))
         if reply == "hang":

@@ -179,6 +179,7 @@ protected:
     // Open Port against a router reporting each address: never a join address, never an add.
     void ExpectNeverGivenToFriends(const std::vector<const char*>& addresses);
     void StartRouterWithUntrustedText();
+    void ExpectOpenPastADecoy(const std::string& decoy);
     void ExpectUntrustedTextShownSafely(int button, const std::string& expected);
 
     Sandbox sandbox;
@@ -257,8 +258,9 @@ TEST_F(UntrustedRouter, CloseNeverWaitsForARouterThatHangsAndTheProgramEndsWhile
 
 // --- Bounded exchanges --------------------------------------------------------------------------
 
-TEST_F(UntrustedRouter, ADecoyThatHangsItsDescriptionDoesNotKeepTheRealRouterFromOpeningThePort) {
-    ASSERT_TRUE(StartRouter(Decoy("--hang description")));
+// A decoy that sends nothing, and one that sends a byte every 2 s (a time-out per receive never ends it).
+void UntrustedRouter::ExpectOpenPastADecoy(const std::string& decoy) {
+    ASSERT_TRUE(StartRouter(Decoy(decoy)));
     HWND dialog = OpenDialog();
     ASSERT_TRUE(dialog);
     const Outcome opened = Act(dialog, IDC_HOST_OPEN);
@@ -270,6 +272,14 @@ TEST_F(UntrustedRouter, ADecoyThatHangsItsDescriptionDoesNotKeepTheRealRouterFro
     EXPECT_FALSE(router->DecoyHeardFrom(kPcAddress).empty()) << "the decoy was never asked\n" << router->State();
     EXPECT_EQ(router->Leases(), Mappings(kPcAddress, kOrvanta)) << router->State();
     CloseDialog(dialog);
+}
+
+TEST_F(UntrustedRouter, ADecoyThatHangsItsDescriptionDoesNotKeepTheRealRouterFromOpeningThePort) {
+    ExpectOpenPastADecoy("--hang description");
+}
+
+TEST_F(UntrustedRouter, ADecoyThatTricklesItsDescriptionDoesNotKeepTheRealRouterFromOpeningThePort) {
+    ExpectOpenPastADecoy("--trickle description");
 }
 
 TEST_F(UntrustedRouter, ARouterThatNeverAnswersItsActionsGetsAResultInBoundedTimeThatIsNotOpen) {
