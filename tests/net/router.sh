@@ -5,7 +5,7 @@
 #   <tag>-pc    the player's PC: pc0 192.168.77.10/24, default route and 224.0.0.0/4 via the router.
 #               Made once per run (pc-up); Xvfb, the wineserver and every Wine process of the network
 #               tests run in it. The router's side is made and removed per test (up, down).
-#   <tag>-pc2   a second PC on the LAN: pc0 192.168.77.20/24
+#   <tag>-pc2   a second PC on the LAN: pc0 192.168.77.20/24 (with --decoy, a stand-in device on 8080)
 #   <tag>-rtr   the router: bridge br-lan 192.168.77.1/24, WAN r-wan, miniupnpd on br-lan port 5000,
 #               nftables table inet mht whose chains miniupnpd fills
 #   <tag>-wan   a friend on the internet side: w0, .2 of the WAN subnet; the router is .1
@@ -18,6 +18,12 @@
 #
 # usage: router.sh pc-up | pc-down          the PC's namespace (scripts/test.sh)
 #        router.sh up [--wan MODE] [--no-daemon] [--rule 'deny P 0.0.0.0/0 0-65535']...
+#                     [--standin 'OPTIONS'] [--decoy 'OPTIONS']
+#                                           --standin: standin_router.py with these options is the
+#                                           router (192.168.77.1:5000) instead of miniupnpd; its
+#                                           log is miniupnpd.log, its lease file upnp.leases.
+#                                           --decoy: standin_router.py in the second PC as well
+#                                           (192.168.77.20:8080, decoy.log, decoy.leases)
 #        router.sh down                     the router, the second PC and the friend
 #        router.sh guard [--session]        refuses unless the caller and every Wine process of
 #                                           $WINEPREFIX, its wineserver first (with --session: one
@@ -38,6 +44,7 @@ STATE=${MHT_NET_STATE:?is the run state folder}
 PC=$TAG-pc PC2=$TAG-pc2 RTR=$TAG-rtr WAN=$TAG-wan
 LAN=192.168.77
 HTTP_PORT=5000
+DECOY_PORT=8080
 
 die() { echo "router: $*" >&2; exit 1; }
 nsx() { local ns=$1; shift; ip netns exec "$ns" "$@"; }
@@ -193,13 +200,32 @@ daemon_start() {
     die "miniupnpd did not listen on port $HTTP_PORT"
 }
 
+# standin_start NAME NS ADDRESS PORT LOG LEASES OPTIONS: standin_router.py in a namespace, its pid in
+# NAME.pid; returns once it listens.
+standin_start() {
+    local name=$1 ns=$2 address=$3 port=$4 log=$5 leases=$6 options=$7 n
+    : >"$STATE/$log"
+    (detached ip netns exec "$ns" python3 "$HERE/standin_router.py" --address "$address" --port "$port" \
+        --leases "$STATE/$leases" --log "$STATE/$log" --external "$(cat "$STATE/ext_ip")" --options "$options" \
+        >>"$STATE/$name.out" 2>&1 </dev/null) &
+    echo $! >"$STATE/$name.pid"
+    for n in $(seq 100); do
+        nsx "$ns" ss -ltn 2>/dev/null | grep -q "$address:$port " && return 0
+        kill -0 "$(cat "$STATE/$name.pid")" 2>/dev/null || { cat "$STATE/$name.out" >&2; die "$name ended"; }
+        sleep 0.05
+    done
+    die "$name did not listen on $address:$port"
+}
+
 cmd_up() {
-    local wan=public daemon=1 rules=() wan_net host n=0
+    local wan=public daemon=1 rules=() wan_net host n=0 standin= decoy= with_standin=0 with_decoy=0
     while [ $# -gt 0 ]; do
         case $1 in
             --wan) wan=$2; shift 2 ;;
             --no-daemon) daemon=0; shift ;;
             --rule) rules+=("$2"); shift 2 ;;
+            --standin) standin=$2; with_standin=1; daemon=0; shift 2 ;;
+            --decoy) decoy=$2; with_decoy=1; shift 2 ;;
             *) die "unknown option $1" ;;
         esac
     done
@@ -210,7 +236,9 @@ cmd_up() {
     esac
     have_ns "$PC" || die "no namespace $PC (pc-up first)"
     cmd_down >/dev/null  # what a failed test left
-    rm -f "$STATE/upnp.leases" "$STATE/ext_ip"
+    rm -f "$STATE/upnp.leases" "$STATE/ext_ip" "$STATE/decoy.leases" "$STATE/standin.out" "$STATE/decoy.out"
+    : >"$STATE/miniupnpd.log"
+    : >"$STATE/decoy.log"
     random_public_ip >"$STATE/ext_ip"
     for host in "$PC2" "$RTR" "$WAN"; do
         ip netns add "$host"
@@ -241,16 +269,20 @@ cmd_up() {
     load_nft
     write_conf "$wan" ${rules[@]+"${rules[@]}"}
     [ $daemon = 1 ] && daemon_start
-    echo "up: wan=$wan ext_ip=$(cat "$STATE/ext_ip") router=$LAN.1:$HTTP_PORT friend=$wan_net.2 daemon=$daemon"
+    [ $with_standin = 1 ] && standin_start standin "$RTR" $LAN.1 $HTTP_PORT miniupnpd.log upnp.leases "$standin"
+    [ $with_decoy = 1 ] && standin_start decoy "$PC2" $LAN.20 $DECOY_PORT decoy.log decoy.leases "$decoy"
+    echo "up: wan=$wan ext_ip=$(cat "$STATE/ext_ip") router=$LAN.1:$HTTP_PORT friend=$wan_net.2 daemon=$daemon" \
+        "standin=${standin:+[$standin]} decoy=${decoy:+[$decoy]}"
 }
 
 cmd_down() {
-    local pid
-    if [ -f "$STATE/miniupnpd.pid" ]; then
-        pid=$(cat "$STATE/miniupnpd.pid")
+    local pid name
+    for name in miniupnpd standin decoy; do
+        [ -f "$STATE/$name.pid" ] || continue
+        pid=$(cat "$STATE/$name.pid")
         kill "$pid" 2>/dev/null || true
-        rm -f "$STATE/miniupnpd.pid"
-    fi
+        rm -f "$STATE/$name.pid"
+    done
     remove_ns "$WAN"
     remove_ns "$PC2"
     remove_ns "$RTR"

@@ -95,9 +95,16 @@ std::vector<Lease> ParseLeases(const std::string& text) {
         }
         if (fields.size() < 5) continue;
         leases.push_back(Lease{fields[0], std::atoi(fields[1].c_str()), fields[2], std::atoi(fields[3].c_str()),
-                               line.substr(start)});
+                               line.substr(start), std::atoll(fields[4].c_str())});
     }
     return leases;
+}
+
+long long UnixNow() {
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return static_cast<long long>(ticks / 10000000ULL) - 11644473600LL;  // from 1601 to 1970
 }
 
 void PrintTo(const Lease& lease, std::ostream* out) {
@@ -112,6 +119,8 @@ Router::Router(const RouterSetup& setup) {
         args.push_back("--rule");
         args.push_back(rule);
     }
+    if (!setup.standin.empty()) args.insert(args.end(), {"--standin", setup.standin});
+    if (!setup.decoy.empty()) args.insert(args.end(), {"--decoy", setup.decoy});
     const UnixRun up = RunRouterScript(args);
     ok_ = up.status == 0;
     report_ = up.output;
@@ -147,16 +156,45 @@ std::vector<std::string> Router::Rules() const {
     return rules;
 }
 
-std::vector<std::string> Router::HeardFrom(const std::string& address) const {
+namespace {
+
+// The lines of a log in the state folder that tell of something heard from the address.
+std::vector<std::string> LinesFrom(const std::string& log, const std::string& address) {
     std::vector<std::string> heard;
-    for (const std::string& line : Lines(ReadFile(StateFile("miniupnpd.log"))))
+    for (const std::string& line : Lines(ReadFile(StateFile(log))))
         if (line.find(" from " + address + ":") != std::string::npos) heard.push_back(line);
     return heard;
 }
 
+}  // namespace
+
+std::vector<std::string> Router::HeardFrom(const std::string& address) const {
+    return LinesFrom("miniupnpd.log", address);
+}
+
+std::vector<std::string> Router::DecoyHeardFrom(const std::string& address) const {
+    return LinesFrom("decoy.log", address);
+}
+
+std::vector<std::string> Router::Actions(const std::string& address) const {
+    // standin: ACTION <what> from <address>:<port> reply=<reply>
+    const std::string prefix = "standin: ACTION ", from = " from " + address + ":";
+    std::vector<std::string> actions;
+    for (const std::string& line : HeardFrom(address)) {
+        const size_t at = line.find(from);
+        if (line.rfind(prefix, 0) == 0 && at != std::string::npos)
+            actions.push_back(line.substr(prefix.size(), at - prefix.size()));
+    }
+    return actions;
+}
+
 std::string Router::State() const {
-    return "lease file:\n" + LeaseFile() + "nft:\n" + RunRouterScript({"nft"}).output + "miniupnpd log (tail):\n" +
-           RunUnix({"/usr/bin/tail", "-n", "20", StateDir() + "/miniupnpd.log"}).output;
+    std::string state = "lease file:\n" + LeaseFile() + "nft:\n" + RunRouterScript({"nft"}).output +
+                        "router log (tail):\n" +
+                        RunUnix({"/usr/bin/tail", "-n", "20", StateDir() + "/miniupnpd.log"}).output;
+    const std::string decoy = ReadFile(StateFile("decoy.log"));
+    if (!decoy.empty()) state += "decoy log (tail):\n" + RunUnix({"/usr/bin/tail", "-n", "10", StateDir() + "/decoy.log"}).output;
+    return state;
 }
 
 bool Router::MapFrom(const std::string& pc, int port, const std::string& description) {

@@ -35,8 +35,14 @@ struct Lease {
     std::string client;
     int internalPort = 0;
     std::string description;
-    bool operator==(const Lease& other) const = default;
+    long long expiry = 0;  // when the lease ends (Unix time), 0 for none; not compared
+    bool operator==(const Lease& other) const {
+        return protocol == other.protocol && externalPort == other.externalPort && client == other.client &&
+               internalPort == other.internalPort && description == other.description;
+    }
 };
+// The time now as the lease file counts it (seconds since 1970, UTC).
+long long UnixNow();
 std::vector<Lease> ParseLeases(const std::string& text);
 // For test messages: the lease as its line reads, without the expiry.
 void PrintTo(const Lease& lease, std::ostream* out);
@@ -45,6 +51,11 @@ struct RouterSetup {
     std::string wan = "public";  // public, cgnat or private
     bool daemon = true;          // false: the router answers no search
     std::vector<std::string> rules;  // miniupnpd permission rules before the defaults
+    // Options of tests/net/standin_router.py (one shell-quoted string): when set, the stand-in is
+    // the router instead of miniupnpd (daemon is then ignored).
+    std::string standin;
+    // When set, a stand-in with these options runs in the second PC too, beside the router.
+    std::string decoy;
 };
 
 // The router's side of the network (router, second PC, friend), made for one test.
@@ -66,9 +77,14 @@ public:
     // The forwarding rules miniupnpd put into nftables, as "forward <tcp|udp> <port> <address>"
     // and "dnat <tcp|udp> <port> <address>:<port>", sorted.
     std::vector<std::string> Rules() const;
-    // The lines of miniupnpd's log that tell of a search or a request from the address: what the
-    // router heard from it.
+    // The lines of miniupnpd's log (or the stand-in router's) that tell of a search or a request
+    // from the address: what the router heard from it.
     std::vector<std::string> HeardFrom(const std::string& address) const;
+    // The same of the decoy in the second PC.
+    std::vector<std::string> DecoyHeardFrom(const std::string& address) const;
+    // The stand-in router's port-mapping actions from the address, in the order heard, as
+    // "GetExternalIPAddress" or "<action> <TCP|UDP> <port>" (e.g. "AddPortMapping UDP 2350").
+    std::vector<std::string> Actions(const std::string& address = kPcAddress) const;
     // Everything of the router's state, for failure messages.
     std::string State() const;
     // A client that is not ours maps TCP and UDP of the port, with this description, to the PC it
