@@ -7,6 +7,8 @@ namespace {
 struct Limits {
     ULONGLONG deadline = 0;
     const std::atomic<bool>* cancel = nullptr;
+    SOCKET connection = INVALID_SOCKET;  // the last one connected, and when its time is up
+    ULONGLONG connectionDeadline = 0;
 };
 
 // The calling thread's limits, in a slot of the thread-local storage made once.
@@ -38,9 +40,12 @@ DWORD Allowed(DWORD wanted) {
     return left < allowed ? static_cast<DWORD>(left) : allowed;
 }
 
-// Whether another call may start: time is left and nothing asks to stop.
-bool MayGoOn() {
-    if (Allowed(1) > 0) return true;
+// Whether another call on the socket may start: time is left and nothing asks to stop.
+bool MayGoOn(SOCKET s) {
+    const Limits* limits = Current();
+    const bool connectionOver =
+        limits && s == limits->connection && ::GetTickCount64() >= limits->connectionDeadline;
+    if (!connectionOver && Allowed(1) > 0) return true;
     ::WSASetLastError(WSAETIMEDOUT);
     return false;
 }
@@ -113,12 +118,18 @@ extern "C" int RouterConnect(SOCKET s, const struct sockaddr* address, int lengt
         nonBlocking = 0;
         ::ioctlsocket(s, FIONBIO, &nonBlocking);
         if (error != 0) ::WSASetLastError(error);
-        return result;
+    } else {
+        const int error = ::WSAGetLastError();
+        nonBlocking = 0;
+        ::ioctlsocket(s, FIONBIO, &nonBlocking);
+        ::WSASetLastError(error);
     }
-    const int error = ::WSAGetLastError();
-    nonBlocking = 0;
-    ::ioctlsocket(s, FIONBIO, &nonBlocking);
-    ::WSASetLastError(error);
+    if (result == 0) {
+        if (Limits* limits = Current()) {
+            limits->connection = s;
+            limits->connectionDeadline = ::GetTickCount64() + MHT_ROUTER_REQUEST_MS;
+        }
+    }
     return result;
 }
 
@@ -132,15 +143,15 @@ extern "C" int RouterSelect(int, fd_set* readSet, fd_set* writeSet, fd_set* exce
 }
 
 extern "C" int RouterRecv(SOCKET s, char* buffer, int length, int flags) {
-    return MayGoOn() ? ::recv(s, buffer, length, flags) : SOCKET_ERROR;
+    return MayGoOn(s) ? ::recv(s, buffer, length, flags) : SOCKET_ERROR;
 }
 
 extern "C" int RouterRecvFrom(SOCKET s, char* buffer, int length, int flags, struct sockaddr* from, int* fromLength) {
-    return MayGoOn() ? ::recvfrom(s, buffer, length, flags, from, fromLength) : SOCKET_ERROR;
+    return MayGoOn(s) ? ::recvfrom(s, buffer, length, flags, from, fromLength) : SOCKET_ERROR;
 }
 
 extern "C" int RouterSend(SOCKET s, const char* buffer, int length, int flags) {
-    return MayGoOn() ? ::send(s, buffer, length, flags) : SOCKET_ERROR;
+    return MayGoOn(s) ? ::send(s, buffer, length, flags) : SOCKET_ERROR;
 }
 
 extern "C" int RouterSetSockOpt(SOCKET s, int level, int name, const void* value, int length) {

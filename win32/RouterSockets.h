@@ -13,6 +13,9 @@ extern "C" {
 
 /* The longest a connect, a read or a write waits. */
 #define MHT_ROUTER_STEP_MS 3000
+/* Within an exchange (below), the longest one connection's request and answer take: a device that
+   answers a byte at a time does not hold the rest of the exchange. */
+#define MHT_ROUTER_REQUEST_MS 5000
 
 /* Connects within the step's time (and the exchange's, below); fails with WSAETIMEDOUT after it. */
 int RouterConnect(SOCKET s, const struct sockaddr* address, int length);
@@ -42,7 +45,8 @@ int RouterSetSockOpt(SOCKET s, int level, int name, const void* value, int lengt
 #include <atomic>
 
 /* The calling thread's exchange with the router: every socket call of the router client on this
-   thread fails once `totalMs` have passed, or at once while the watched flag is set. */
+   thread fails once `totalMs` have passed, or at once while the watched flag is set; a connection's
+   reads and writes fail once it is MHT_ROUTER_REQUEST_MS old. */
 class RouterExchange {
 public:
     explicit RouterExchange(unsigned totalMs);

@@ -125,6 +125,19 @@ TEST_F(RouterSockets, AnExchangeEndsAtItsDeadlineEvenWhileBytesKeepComing) {
     EXPECT_LE(tookAgain, 500u);
 }
 
+TEST_F(RouterSockets, OneConnectionsAnswerTakesAtMostTheRequestsTimeThenTheNextOneGoesOn) {
+    Server trickle(Server::Mode::Trickle), silent(Server::Mode::Silent);
+    RouterExchange exchange(60000);
+    const auto [body, took] = Fetch(trickle.Url());
+    EXPECT_LT(body, 100000);
+    EXPECT_GE(took, MHT_ROUTER_REQUEST_MS - 500u);
+    EXPECT_LE(took, MHT_ROUTER_REQUEST_MS + MHT_ROUTER_STEP_MS + 500u);
+    // A new connection has time of its own.
+    const auto [next, tookNext] = Fetch(silent.Url());
+    EXPECT_EQ(next, -1);
+    EXPECT_GE(tookNext, MHT_ROUTER_STEP_MS - 500u);
+}
+
 TEST_F(RouterSockets, AWatchedFlagEndsTheWaitAtOnce) {
     Server server(Server::Mode::Silent);
     std::atomic<bool> cancel{false};
