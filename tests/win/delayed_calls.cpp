@@ -1,6 +1,7 @@
 // Calls into delay-loaded system DLLs, for the tests of where they load from (network_dlls.cpp):
 //   delayed_calls ws2_32|iphlpapi...  calls a function of each DLL in turn, through its delay-load import;
-//   delayed_calls --hook NAME         asks the delay-load notification hook for the DLL NAME.
+//   delayed_calls --hook NAME         asks the delay-load notification hook for the DLL NAME (without
+//                                     a hook, loads it as the helper then does).
 // It writes the file of each loaded DLL, one a line, to delayed_calls.txt beside itself and ends with
 // 0; an exception (the helper's, for a DLL or function it could not load) ends it with its code.
 // winsock2.h goes before windows.h.
@@ -31,11 +32,14 @@ int main(int argc, char** argv) {
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     std::string report;
     if (argc == 3 && std::strcmp(argv[1], "--hook") == 0) {
-        if (!__pfnDliNotifyHook2) return 2;
         DelayLoadInfo info{};
         info.cb = sizeof info;
         info.szDll = argv[2];
-        report += FileOf(reinterpret_cast<HMODULE>(__pfnDliNotifyHook2(dliNotePreLoadLibrary, &info))) + "\n";
+        // Without a hook the helper loads the DLL itself, by name.
+        const HMODULE module = __pfnDliNotifyHook2
+                                   ? reinterpret_cast<HMODULE>(__pfnDliNotifyHook2(dliNotePreLoadLibrary, &info))
+                                   : ::LoadLibraryA(info.szDll);
+        report += FileOf(module) + "\n";
     } else {
         for (int i = 1; i < argc; ++i) {
             if (std::strcmp(argv[i], "ws2_32") == 0) {
