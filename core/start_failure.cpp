@@ -9,8 +9,7 @@ bool NotFound(unsigned long error) {
 
 bool NotAProgram(unsigned long error) {
     return error == start_error::kBadFormat || error == start_error::kInvalidExeSignature ||
-           error == start_error::kExeMarkedInvalid || error == start_error::kBadExeFormat ||
-           error == start_error::kExeMachineTypeMismatch;
+           error == start_error::kExeMarkedInvalid || error == start_error::kBadExeFormat;
 }
 
 std::string Trimmed(const std::string& text) {
@@ -31,6 +30,12 @@ const char kFolderGone[] =
 const char kGameNotAProgram[] =
     "$E in $F is not a program that runs on this system, or it is damaged.\n\nReinstall or repair the game.";
 const char kNotAProgramText[] = "$E is not a program that runs on this system, or it is damaged.";
+// A sound program for another processor: no reinstall mends that.
+const char kGameForOtherWindows[] =
+    "$E in $F is made for another kind of Windows (for example 64-bit Windows) than this one, so it cannot "
+    "run here.";
+const char kForOtherWindows[] =
+    "$E is made for another kind of Windows (for example 64-bit Windows) than this one, so it cannot run here.";
 const char kAskElevation[] = "$E is set to run as administrator. Start it as administrator?";
 const char kAskElevationSplit[] =
     "$E is set to run as administrator. Start it as administrator?\n\nAs administrator the game will use the "
@@ -71,6 +76,7 @@ const char* PatternFor(const StartFailure& f) {
     if (!f.elevated && NotFound(f.error) && f.program == LaunchProgram::Telnet)
         return f.onWine ? kTelnetOnWine : kTelnetOnWindows;
     if (NotAProgram(f.error)) return game ? kGameNotAProgram : kNotAProgramText;
+    if (f.error == start_error::kExeMachineTypeMismatch) return game ? kGameForOtherWindows : kForOtherWindows;
     return nullptr;
 }
 

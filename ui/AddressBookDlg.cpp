@@ -4,7 +4,7 @@
 #include "core/address_book.h"
 #include "core/launch.h"
 #include "resource.h"
-#include "win32/CarryOut.h"
+#include "ui/LaunchFlow.h"
 #include "win32/ServerPaste.h"
 
 namespace {
@@ -133,15 +133,15 @@ void CAddressBookDlg::OnKillFocusPort5() { StorePort(5); }
 void CAddressBookDlg::JoinRow(int row) {
     // No installed check and no change of folder: the client is found through the current folder,
     // which the main window keeps at the chosen game's installation.
-    CarryOut(*this, JoinSavedServer(*m_pStore, m_family, AddressOf(row), PortOf(row)), *m_pStore);
+    StartOrExplain(*this, JoinSavedServer(*m_pStore, m_family, AddressOf(row), PortOf(row)), *m_pStore);
 }
 
 void CAddressBookDlg::PingRow(int row) {
-    CarryOut(*this, PlanPing(AddressOf(row)), *m_pStore);
+    StartOrExplain(*this, PlanPing(AddressOf(row)), *m_pStore);
 }
 
 void CAddressBookDlg::TelnetRow(int row) {
-    CarryOut(*this, PlanTelnet(AddressOf(row), PortOf(row)), *m_pStore);
+    StartOrExplain(*this, PlanTelnet(AddressOf(row), PortOf(row)), *m_pStore);
 }
 
 void CAddressBookDlg::OnJoin1() { JoinRow(1); }

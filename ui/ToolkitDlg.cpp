@@ -10,7 +10,7 @@
 #include "win32/HandOver.h"
 #include "win32/LocalAddress.h"
 #include "win32/ServerPaste.h"
-#include "win32/SystemServices.h"
+#include "win32/Win32Registry.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Join, Create, Ping and Telnet of the main window.
 #include "core/launch.h"
-#include "win32/CarryOut.h"
+#include "ui/LaunchFlow.h"
 #include "ui/ToolkitDlg.h"
 
 bool CToolkitDlg::PassInstalledGate(GameTarget target) {
@@ -22,7 +22,7 @@ bool CToolkitDlg::JoinServer() {
         m_selection.WriteSetting(kHostAddressValue, m_strServerAddress);
         m_selection.WriteSetting(kJoinPortValue, m_strPort);
     }
-    return CarryOut(*this, plan, m_selection.Store());
+    return StartOrExplain(*this, plan, m_selection.Store());
 }
 
 void CToolkitDlg::OnCreateServer() {
@@ -32,15 +32,15 @@ void CToolkitDlg::OnCreateServer() {
     if (target == GameTarget::MH) FollowInstallationPath();
     const LaunchPlan plan = PlanCreate(target, m_strPort);
     if (!plan.message) m_selection.WriteSetting(kJoinPortValue, m_strPort);
-    CarryOut(*this, plan, m_selection.Store());
+    StartOrExplain(*this, plan, m_selection.Store());
 }
 
 void CToolkitDlg::OnPing() {
     UpdateData(TRUE);
-    CarryOut(*this, PlanPing(m_strServerAddress), m_selection.Store());
+    StartOrExplain(*this, PlanPing(m_strServerAddress), m_selection.Store());
 }
 
 void CToolkitDlg::OnTelnet() {
     UpdateData(TRUE);
-    CarryOut(*this, PlanTelnet(m_strServerAddress, m_strPort), m_selection.Store());
+    StartOrExplain(*this, PlanTelnet(m_strServerAddress, m_strPort), m_selection.Store());
 }

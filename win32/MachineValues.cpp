@@ -1,9 +1,7 @@
 #include "win32/MachineValues.h"
 
-#include <shellapi.h>
-
+#include "win32/ProcessStarter.h"
 #include "win32/RegistryKey.h"
-#include "win32/SystemLibrary.h"
 #include "win32/Win32Registry.h"
 
 int WriteMachineValuesHere(const Request& request) {
@@ -42,26 +40,16 @@ std::string CopyToMachineElevated(HWND owner, GameFamily family, const StoredVal
     char exe[MAX_PATH] = {};
     if (!::GetModuleFileNameA(nullptr, exe, MAX_PATH - 1)) return "This program's own path is unknown.";
 
-    SHELLEXECUTEINFOA info{};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.hwnd = owner;
-    info.lpVerb = "runas";
-    info.lpFile = exe;
-    info.lpParameters = parameters.c_str();
-    info.nShow = SW_HIDE;
-    // The shell is loaded here, when it is needed: linked, it would load (slowly, under Wine) at every start.
-    decltype(&::ShellExecuteExA) shellExecuteEx;
-    if (!SystemLibrary("shell32.dll").Find("ShellExecuteExA", &shellExecuteEx) || !shellExecuteEx(&info) ||
-        !info.hProcess) {
-        return ::GetLastError() == ERROR_CANCELLED ? "Administrator rights were not given; nothing was copied."
-                                                   : "The copy could not be started; nothing was copied.";
+    HANDLE process = nullptr;
+    if (const DWORD error = StartAsAdministrator(owner, exe, parameters.c_str(), nullptr, SW_HIDE, &process)) {
+        return error == ERROR_CANCELLED ? "Administrator rights were not given; nothing was copied."
+                                        : "The copy could not be started; nothing was copied.";
     }
     ::EnableWindow(owner, FALSE);
-    const DWORD code = WaitPumping(info.hProcess);
+    const DWORD code = WaitPumping(process);
     ::EnableWindow(owner, TRUE);
     ::SetActiveWindow(owner);
-    ::CloseHandle(info.hProcess);
+    ::CloseHandle(process);
     if (code == kMachineValuesWritten) return std::string();
     return "The machine values could not all be written (code " + std::to_string(code) + ").";
 }

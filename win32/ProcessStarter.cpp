@@ -23,25 +23,34 @@ DWORD StartProgram(const std::string& commandLine) {
     return 0;
 }
 
-DWORD StartProgramElevated(HWND owner, const std::string& commandLine) {
-    const ProgramAndParameters split = SplitCommandLine(commandLine);
-    const std::string folder = CurrentFolder();
+DWORD StartAsAdministrator(HWND owner, const char* file, const char* parameters, const char* directory,
+                           int show, HANDLE* process) {
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
-    // Done before returning: after a join request the program may end at once.
-    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    // Without a handle to wait on, done before returning: after a join request the program may end at once.
+    info.fMask = SEE_MASK_FLAG_NO_UI | (process ? SEE_MASK_NOCLOSEPROCESS : SEE_MASK_NOASYNC);
     info.hwnd = owner;
     info.lpVerb = "runas";
-    info.lpFile = split.program.c_str();
-    info.lpParameters = split.parameters.c_str();
-    info.lpDirectory = folder.c_str();
-    info.nShow = SW_SHOWNORMAL;
+    info.lpFile = file;
+    info.lpParameters = parameters;
+    info.lpDirectory = directory;
+    info.nShow = show;
     // The shell is loaded when it is needed: linked, it would load (slowly, under Wine) at every start.
     decltype(&::ShellExecuteExA) shellExecuteEx = nullptr;
     if (!SystemLibrary("shell32.dll").Find("ShellExecuteExA", &shellExecuteEx)) return ERROR_PROC_NOT_FOUND;
-    if (shellExecuteEx(&info)) return 0;
+    if (shellExecuteEx(&info) && (!process || info.hProcess)) {
+        if (process) *process = info.hProcess;
+        return 0;
+    }
     const DWORD error = ::GetLastError();
     return error ? error : ERROR_GEN_FAILURE;
+}
+
+DWORD StartProgramElevated(HWND owner, const std::string& commandLine) {
+    const ProgramAndParameters split = SplitCommandLine(commandLine);
+    const std::string folder = CurrentFolder();
+    return StartAsAdministrator(owner, split.program.c_str(), split.parameters.c_str(), folder.c_str(),
+                                SW_SHOWNORMAL);
 }
 
 std::string SystemErrorText(DWORD error) {

@@ -6,7 +6,7 @@
 
 #include "core/launch.h"
 #include "win32/RegistryKey.h"
-#include "win32/SystemServices.h"
+#include "win32/Win32Registry.h"
 
 namespace {
 

@@ -12,6 +12,7 @@ public:
     explicit SystemLibrary(const char* fileName);
 
     bool IsLoaded() const { return module_ != nullptr; }
+    HMODULE Module() const { return module_; }
 
     // Sets *function to the export of that name; false, with *function null, when the DLL or the
     // export is missing.

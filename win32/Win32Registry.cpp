@@ -35,3 +35,9 @@ long Win32Registry::CloseKey(Key key) {
     delete &KeyOf(key);
     return kOk;
 }
+
+const SettingsStore& SystemSettings() {
+    static Win32Registry registry;
+    static SettingsStore store(registry);
+    return store;
+}

@@ -1,7 +1,9 @@
-// The system registry under HKEY_LOCAL_MACHINE, in the 32-bit view the games use.
+// The system registry under HKEY_LOCAL_MACHINE, in the 32-bit view the games use, and the settings
+// store over it.
 #pragma once
 
 #include "core/registry.h"
+#include "core/settings_store.h"
 
 class Win32Registry : public Registry {
 public:
@@ -12,3 +14,6 @@ public:
                   unsigned long size) override;
     long CloseKey(Key key) override;
 };
+
+// The settings store over the system registry, which every window of the program shares.
+const SettingsStore& SystemSettings();

@@ -38,7 +38,15 @@ TEST(StartFailure, EachFailureHasItsMessage) {
         {kGame, kBadFormat, kFolder, true, false, false, false, kNotAProgram},
         {kGame, kInvalidExeSignature, kFolder, true, false, false, false, kNotAProgram},
         {kGame, kExeMarkedInvalid, kFolder, true, false, false, false, kNotAProgram},
-        {kGame, kExeMachineTypeMismatch, "D:\\Old", false, false, false, false, kNotAProgram},  // folder unasked
+        {kGame, kExeMachineTypeMismatch, "D:\\Old", false, false, false, false,  // folder unasked
+         "Mireholt.exe in C:\\Games\\Mireholt is made for another kind of Windows (for example 64-bit Windows) "
+         "than this one, so it cannot run here."},
+        {kGame, kExeMachineTypeMismatch, kFolder, true, false, false, true,
+         "Mireholt.exe in C:\\Games\\Mireholt is made for another kind of Windows (for example 64-bit Windows) "
+         "than this one, so it cannot run here."},
+        {kTelnet, kExeMachineTypeMismatch, "", false, false, false, false,
+         "telnet.exe is made for another kind of Windows (for example 64-bit Windows) than this one, so it cannot "
+         "run here."},
         {kGame, kElevationRequired, kFolder, true, false, false, false, kAsk},
         {kGame, kElevationRequired, kFolder, true, true, false, false,
          "Mireholt.exe is set to run as administrator. Start it as administrator?\n\nAs administrator the game will "

@@ -160,4 +160,26 @@ TEST(StartFailures, AsAdministratorTheSameCommandLineStartsInTheCurrentFolder) {
     EXPECT_TRUE(RunsOnWine());
 }
 
+// The start as administrator that the elevated copy of the values makes: it hands back the started
+// process, which the caller waits for, and starts in the folder given.
+TEST(StartFailures, AsAdministratorWithAHandleTheStartedProcessCanBeAwaited) {
+    Sandbox sandbox;
+    const std::string exe = Join(sandbox.mireholtDir, "Mireholt.exe");
+    HANDLE process = nullptr;
+    ASSERT_EQ(StartAsAdministrator(nullptr, exe.c_str(), "-x 1", sandbox.work.c_str(), SW_HIDE, &process), 0u);
+    ASSERT_TRUE(process);
+    EXPECT_EQ(::WaitForSingleObject(process, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD code = 1;
+    EXPECT_TRUE(::GetExitCodeProcess(process, &code));
+    EXPECT_EQ(code, 0u);
+    ::CloseHandle(process);
+    const std::vector<Started> log = ReadStarted();  // recorded before it ended
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].directory, sandbox.work);
+
+    const std::string missing = Join(sandbox.work, "missing.exe");
+    EXPECT_EQ(StartAsAdministrator(nullptr, missing.c_str(), "", nullptr, SW_HIDE, &process),
+              static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "host_friends_ids.h"
 #include "settings_location_ids.h"
 #include "toolkit_dlg_ids.h"
 #include "win32/SystemLibrary.h"
@@ -77,18 +78,20 @@ TEST(ProgramHandles, ReadingBothCopiesAndTheLayersLeavesNoKeyOpen) {
     EXPECT_TRUE(app.NoMessageWindow());
 }
 
-// Whether the process has a DLL of this name loaded.
-bool HasModule(DWORD pid, const char* name) {
+// The file of the process's DLL of this name; empty when it has none loaded.
+std::string ModuleFile(DWORD pid, const char* name) {
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    if (snapshot == INVALID_HANDLE_VALUE) return std::string();
     MODULEENTRY32 module{};
     module.dwSize = sizeof module;
-    bool found = false;
-    for (BOOL more = ::Module32First(snapshot, &module); more && !found; more = ::Module32Next(snapshot, &module))
-        found = ::lstrcmpiA(module.szModule, name) == 0;
+    std::string file;
+    for (BOOL more = ::Module32First(snapshot, &module); more && file.empty(); more = ::Module32Next(snapshot, &module))
+        if (::lstrcmpiA(module.szModule, name) == 0) file = module.szExePath;
     ::CloseHandle(snapshot);
-    return found;
+    return file;
 }
+
+bool HasModule(DWORD pid, const char* name) { return !ModuleFile(pid, name).empty(); }
 
 TEST(SystemLibrary, TheShellIsLoadedOnlyForArgumentsToSplit) {
     Sandbox sandbox;
@@ -128,6 +131,43 @@ TEST(SystemLibrary, ADllOrExportThatIsMissingIsReportedAndAPlantedCopyIsNotLoade
     if (asData) ::FreeLibrary(asData);
     EXPECT_FALSE(SystemLibrary("mhtplanted.dll").IsLoaded());
     ::DeleteFileA(planted.c_str());
+}
+
+// Open Port's first calls into the network DLLs, through the delay-load helper, run the system's
+// copies, not those planted in the program's folder (planted.dll, which leaves "<name>.loaded" beside
+// itself when it runs). Wine runs its built-in copy of these DLLs wherever it finds one, and may report
+// it under the planted file's path, so what counts is that no planted copy ran.
+TEST(SystemLibrary, OpenPortRunsTheSystemsNetworkDllsNotThosePlantedBesideTheProgram) {
+    if (SuiteAddress().empty())
+        GTEST_SKIP() << "Open Port sends a router search: only in the suite's own network namespace "
+                        "(MHT_SUITE_ADDRESS unset)";
+    Sandbox sandbox;
+    sandbox.SeedBothFamilies();
+    const std::string folder = Join(sandbox.root, "program"), exe = Join(folder, "MHToolkit.exe");
+    MakeDir(folder);
+    ASSERT_TRUE(::CopyFileA(Join(Join(TestDir(), "app"), "MHToolkit.exe").c_str(), exe.c_str(), FALSE));
+    for (const char* dll : {"ws2_32.dll", "iphlpapi.dll"})
+        ASSERT_TRUE(::CopyFileA(Join(TestDir(), "planted.dll").c_str(), Join(folder, dll).c_str(), FALSE)) << dll;
+    Toolkit app(sandbox.work, exe);
+    ASSERT_TRUE(app.Main());
+
+    ::PostMessageA(app.Main(), WM_SYSCOMMAND, IDM_HOST_FRIENDS, 0);
+    HWND dialog = app.WaitDialog("Host for Friends");
+    ASSERT_TRUE(dialog);
+    Click(::GetDlgItem(dialog, IDC_HOST_OPEN));
+    // The search ends (no router answers in the namespace) with its answer and the buttons back on.
+    EXPECT_TRUE(WaitFor([&] {
+        return !Text(::GetDlgItem(dialog, IDC_HOST_RESULT)).empty() &&
+               ::IsWindowEnabled(::GetDlgItem(dialog, IDC_HOST_OPEN));
+    }, 30000));
+    EXPECT_EQ(::WaitForSingleObject(app.Process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    for (const char* dll : {"ws2_32.dll", "iphlpapi.dll"}) {
+        EXPECT_TRUE(HasModule(app.Pid(), dll)) << dll;
+        EXPECT_EQ(::GetFileAttributesA(Join(folder, std::string(dll) + ".loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+            << dll;
+    }
+    Click(::GetDlgItem(dialog, IDCANCEL));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "win32/CarryOut.h"
+#include "ui/LaunchFlow.h"
 
 #include "core/start_failure.h"
 #include "win32/ProcessStarter.h"
@@ -18,7 +18,7 @@ void Warn(CDialog& dialog, const std::string& text) {
 
 }  // namespace
 
-bool CarryOut(CDialog& dialog, const LaunchPlan& plan, const SettingsStore& store) {
+bool StartOrExplain(CDialog& dialog, const LaunchPlan& plan, const SettingsStore& store) {
     if (plan.message) {
         dialog.MessageBox(plan.message);
         return false;
