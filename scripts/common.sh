@@ -275,7 +275,7 @@ prefix_processes() {
     local prefix="$1" pid
     wineserver_of "$prefix"
     for pid in $(ls /proc | grep -E '^[0-9]+$'); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" && echo "$pid"
+        { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" && echo "$pid"
     done
     return 0
 }
@@ -284,7 +284,7 @@ prefix_processes() {
 # wineserver of the prefix $1. When that server stays busy (half a core or more) for
 # WATCHDOG_SECONDS while no test makes progress (the ctest log $3 and the test mark $MHT_TEST_MARK
 # unchanged), it saves the server's state into the folder $4 (its kernel stack and status, gdb
-# backtraces, with the root $5 as gdb's sysroot), ends the ctest and the prefix's processes by
+# backtraces, WATCHDOG_SAMPLES of them, with the root $5 as gdb's sysroot), ends the ctest and the prefix's processes by
 # pid, and writes one line saying so into $4/verdict.
 watch_wineserver() {
     local prefix="$1" ctest="$2" out="$3" dir="$4" root="${5:-}" hz pid="" ticks last="" seen previous="" since="" now busy
@@ -318,7 +318,7 @@ watch_wineserver() {
         } >"$dir/state.txt" 2>&1
         if command -v gdb >/dev/null; then
             local n
-            for n in 1 2 3; do
+            for n in $(seq 1 "${WATCHDOG_SAMPLES:-3}"); do
                 timeout 60 gdb -nx -batch -p "$pid" ${root:+-ex "set sysroot $root"} -ex 'info registers rip' \
                     -ex 'bt' >>"$dir/gdb.txt" 2>&1 </dev/null || true
                 echo "---" >>"$dir/gdb.txt"

@@ -8,8 +8,9 @@ WINE10_ROOT="$WINE10_DIR/root"
 WINE10_PREFIX="$WINE10_DIR/wineprefix"  # never opened by Wine 8, nor build/wineprefix by Wine 10
 WINE10_SUITE=trixie
 # Wine's 32-bit part comes from the root's i386 architecture, as on the machine; ctest stays the
-# machine's (the test programs reach the root's Wine through cmake/wine-emulator.sh).
-WINE10_PACKAGES=(wine wine64 wine32:i386 fonts-wine xvfb)
+# machine's (the test programs reach the root's Wine through cmake/wine-emulator.sh); the keystroke
+# tests start xdotool from Wine, so from inside the root.
+WINE10_PACKAGES=(wine wine64 wine32:i386 fonts-wine xvfb xdotool)
 WINE10_MOUNTS=()
 
 # The mirror the machine uses, else Debian's own.
