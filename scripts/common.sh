@@ -315,6 +315,7 @@ watch_wineserver() {
             echo "--- wchan: $(cat "/proc/$pid/wchan" 2>/dev/null)"
             echo "--- syscall: $(cat "/proc/$pid/syscall" 2>/dev/null)"
             echo "--- kernel stack"; cat "/proc/$pid/stack" 2>/dev/null
+            echo "--- maps (for the backtraces' addresses)"; cat "/proc/$pid/maps" 2>/dev/null
         } >"$dir/state.txt" 2>&1
         if command -v gdb >/dev/null; then
             local n

@@ -96,7 +96,7 @@ run_ctest() {
         total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
         nfail=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
         passed=$((passed + total - nfail)); failed=$((failed + nfail))
-        log "$tree: $((total - nfail)) passed, $nfail failed ($(( $(date +%s) - started )) s)"
+        log "${LOG_NAME:-$tree}: $((total - nfail)) passed, $nfail failed ($(( $(date +%s) - started )) s)"
     elif grep -q "No tests were found" "$out"; then
         log "$tree: no test matched"
     else

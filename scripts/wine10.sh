@@ -120,7 +120,11 @@ wine10_enter() {
     if [ "${BUILD_DIR#"$ROOT"/}" = "$BUILD_DIR" ]; then  # a build folder outside the tree
         wine10_mount "$WINE10_ROOT$BUILD_DIR" --bind "$BUILD_DIR" || return 1
     fi
-    if [ -d /run/netns ]; then wine10_mount "$WINE10_ROOT/run/netns" --bind /run/netns || return 1; fi
+    # A slave of the machine's /run/netns (a shared mount): namespaces made outside show inside, and
+    # unmounting it here does not take the machine's namespaces along.
+    if [ -d /run/netns ]; then
+        wine10_mount "$WINE10_ROOT/run/netns" --bind /run/netns && mount --make-rslave "$WINE10_ROOT/run/netns" || return 1
+    fi
     # Its own /tmp: the Wine 10 servers' sockets stay apart from the machine's.
     chmod 1777 "$WINE10_ROOT/tmp"
 }
