@@ -11,16 +11,20 @@ unset WINEPREFIX WINEARCH WINELOADER WINEDLLPATH
 SESSION_PREFIX=""
 # The network namespace the Wine session runs in (empty: the machine's own); see in_session_ns.
 SESSION_NETNS=""
+# The root whose Wine the session runs (empty: the machine's own; scripts/wine10.sh makes one).
+SESSION_ROOT=""
 
 # Everything the builds, the scripts and the tests run beyond a minimal Debian 12 (its
 # required packages give bash, coreutils, diffutils, findutils, grep, sed, mawk): zip for the
 # release, unzip for its test, xdotool for the keystroke and run.sh tests, dpkg-dev for `apt-get
 # source`, and the network tests' router, namespaces and echo (iproute2, nftables, miniupnpd,
-# miniupnpc, python3). The screenshot scripts add imagemagick.
+# miniupnpc, python3), debootstrap for the root of the Wine 10 suite (scripts/wine10.sh) and gdb for
+# the state of a wineserver the watchdog finds stuck. The screenshot scripts add imagemagick.
 PACKAGES=(cmake make g++ googletest zip unzip dpkg-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine64 wine32:i386 fonts-wine xvfb xdotool
-          iproute2 nftables miniupnpd miniupnpd-nftables miniupnpc python3)
+          iproute2 nftables miniupnpd miniupnpd-nftables miniupnpc python3
+          debootstrap gdb)
 # Debian source packages the build cross-compiles itself (cmake/miniupnpc.cmake fetches them with
 # `apt-get source`, which needs a deb-src entry).
 SOURCE_PACKAGES=(miniupnpc)
@@ -35,6 +39,17 @@ in_session_ns() {
 session_ns_words() {
     SESSION_NS_WORDS=()
     [ -z "$SESSION_NETNS" ] || SESSION_NS_WORDS=(ip netns exec "$SESSION_NETNS")
+}
+# Runs a command of the session's Wine: in its namespace and, when the session has a root of its
+# own, inside that root.
+in_session_wine() {
+    session_wine_words
+    "${SESSION_WINE_WORDS[@]}" "$@"
+}
+session_wine_words() {
+    session_ns_words
+    SESSION_WINE_WORDS=("${SESSION_NS_WORDS[@]}")
+    [ -z "$SESSION_ROOT" ] || SESSION_WINE_WORDS+=(chroot "$SESSION_ROOT")
 }
 
 # Why this machine cannot make network namespaces with a veth pair in them; nothing when it can.
@@ -153,8 +168,8 @@ build_tree() {
 start_xvfb() {
     local displayfile n=0
     displayfile="$(mktemp)"
-    session_ns_words
-    "${SESSION_NS_WORDS[@]}" Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$displayfile" </dev/null >/dev/null 2>&1 &
+    session_wine_words
+    "${SESSION_WINE_WORDS[@]}" Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$displayfile" </dev/null >/dev/null 2>&1 &
     XVFB_PID=$!
     while [ ! -s "$displayfile" ]; do
         sleep 0.05; n=$((n + 1))
@@ -176,20 +191,20 @@ start_wine_session() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         log "creating Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        in_session_ns "$WINE" wineboot -i </dev/null >/dev/null 2>&1
-        in_session_ns "$WINESERVER" -w
+        in_session_wine "$WINE" wineboot -i </dev/null >/dev/null 2>&1
+        in_session_wine "$WINESERVER" -w
     fi
     # Wine's own fonts (MS Sans Serif of the templates, Marlett of the caption buttons) into the
     # prefix, where the dialogs find them.
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    cp -n "$SESSION_ROOT"/usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     # Persistent; one that is running already (a dev session of this build folder) is used as it is.
-    in_session_ns "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+    in_session_wine "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
     # Without a window manager Wine waits on every window hide unless its windows are unmanaged.
     local managed=N
     [ "${USE_DISPLAY:-0}" = 1 ] && managed=Y
-    in_session_ns "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f </dev/null >/dev/null 2>&1
-    in_session_ns "$WINE" wineboot </dev/null >/dev/null 2>&1
+    in_session_wine "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f </dev/null >/dev/null 2>&1
+    in_session_wine "$WINE" wineboot </dev/null >/dev/null 2>&1
 }
 
 # Joins the Wine session of `dev-session.sh start` when one is up for $BUILD_DIR; otherwise starts
@@ -206,16 +221,16 @@ join_or_start_session() {
 
 # Keeps Wine's desktop process alive between test processes.
 start_keepalive() {
-    session_ns_words
-    "${SESSION_NS_WORDS[@]}" "$WINE" "$1" </dev/null >/dev/null 2>&1 &
+    session_wine_words
+    "${SESSION_WINE_WORDS[@]}" "$WINE" "$1" </dev/null >/dev/null 2>&1 &
     KEEPALIVE_PID=$!
 }
 
 # Ends the session's own wineserver (never one of a prefix the session did not start) and display.
 stop_wine_session() {
     if [ -n "$SESSION_PREFIX" ]; then
-        WINEPREFIX="$SESSION_PREFIX" in_session_ns "$WINESERVER" -k >/dev/null 2>&1 || true
-        WINEPREFIX="$SESSION_PREFIX" in_session_ns "$WINESERVER" -w >/dev/null 2>&1 || true
+        WINEPREFIX="$SESSION_PREFIX" in_session_wine "$WINESERVER" -k >/dev/null 2>&1 || true
+        WINEPREFIX="$SESSION_PREFIX" in_session_wine "$WINESERVER" -w >/dev/null 2>&1 || true
     fi
     if [ -n "${KEEPALIVE_PID:-}" ]; then wait "$KEEPALIVE_PID" 2>/dev/null || true; fi
     if [ -n "${XVFB_PID:-}" ]; then
@@ -248,8 +263,73 @@ screenshot_settled() {  # window, file
 runs_32bit_code() {
     local probe="$BUILD_DIR/win32/tests/win/runs32.exe" out rc=0
     if [ ! -f "$probe" ]; then PROBE32_SAW="no probe program at $probe"; return 1; fi
-    out=$(in_session_ns "$WINE32" "$probe" </dev/null 2>&1 >/dev/null) || rc=$?
+    out=$(in_session_wine "$WINE32" "$probe" </dev/null 2>&1 >/dev/null) || rc=$?
     if [ "$rc" -eq 32 ]; then PROBE32_SAW="the 32-bit probe ran"; return 0; fi
     PROBE32_SAW="the 32-bit probe ended with status $rc${out:+: $(head -n1 <<<"$out")}"
     return 1
+}
+
+# The processes of a prefix: its wineserver, and every process started with WINEPREFIX set to it
+# (Wine hands its environment down to the programs it starts).
+prefix_processes() {
+    local prefix="$1" pid
+    wineserver_of "$prefix"
+    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+        { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" && echo "$pid"
+    done
+    return 0
+}
+
+# The watchdog of a test run (see run_ctest): while the process $2 (a ctest) runs, it watches the
+# wineserver of the prefix $1. When that server stays busy (half a core or more) for
+# WATCHDOG_SECONDS while no test makes progress (the ctest log $3 and the test mark $MHT_TEST_MARK
+# unchanged), it saves the server's state into the folder $4 (its kernel stack and status, gdb
+# backtraces, WATCHDOG_SAMPLES of them, with the root $5 as gdb's sysroot), ends the ctest and the prefix's processes by
+# pid, and writes one line saying so into $4/verdict.
+watch_wineserver() {
+    local prefix="$1" ctest="$2" out="$3" dir="$4" root="${5:-}" hz pid="" ticks last="" seen previous="" since="" now busy
+    hz=$(getconf CLK_TCK)
+    while kill -0 "$ctest" 2>/dev/null; do
+        sleep 2
+        if [ -z "$pid" ] || [ ! -e "/proc/$pid" ]; then pid=$(wineserver_of "$prefix" | head -n1); last=""; fi
+        [ -n "$pid" ] || continue
+        ticks=$(sed -E 's/.*\) //' "/proc/$pid/stat" 2>/dev/null | awk '{ print $12 + $13 }') || continue
+        [ -n "$ticks" ] || continue
+        seen="$(stat -c %s "$out" 2>/dev/null) $(cat "${MHT_TEST_MARK:-/dev/null}" 2>/dev/null | cksum)"
+        busy=0
+        [ -n "$last" ] && [ $((ticks - last)) -ge "$hz" ] && busy=1  # 1 s of CPU in 2 s
+        last=$ticks
+        now=$(date +%s)
+        if [ $busy = 0 ] || [ "$seen" != "$previous" ]; then since=""; previous="$seen"; continue; fi
+        [ -n "$since" ] || since=$now
+        [ $((now - since)) -ge "${WATCHDOG_SECONDS:-30}" ] || continue
+
+        local test pids
+        test=$(cat "${MHT_TEST_MARK:-/dev/null}" 2>/dev/null | sed -nE 's/.*--gtest_filter=([^ ]*).*/\1/p')
+        [ -n "$test" ] || test=$(cat "${MHT_TEST_MARK:-/dev/null}" 2>/dev/null || true)
+        mkdir -p "$dir"
+        {
+            echo "wineserver $pid of $prefix, busy for $((now - since)) s with no test progressing"
+            echo "test: ${test:-unknown} ($(cat "${MHT_TEST_MARK:-/dev/null}" 2>/dev/null || true))"
+            echo "--- status"; cat "/proc/$pid/status"
+            echo "--- wchan: $(cat "/proc/$pid/wchan" 2>/dev/null)"
+            echo "--- syscall: $(cat "/proc/$pid/syscall" 2>/dev/null)"
+            echo "--- kernel stack"; cat "/proc/$pid/stack" 2>/dev/null
+            echo "--- maps (for the backtraces' addresses)"; cat "/proc/$pid/maps" 2>/dev/null
+        } >"$dir/state.txt" 2>&1
+        if command -v gdb >/dev/null; then
+            local n
+            for n in $(seq 1 "${WATCHDOG_SAMPLES:-3}"); do
+                timeout 60 gdb -nx -batch -p "$pid" ${root:+-ex "set sysroot $root"} -ex 'info registers rip' \
+                    -ex 'bt' >>"$dir/gdb.txt" 2>&1 </dev/null || true
+                echo "---" >>"$dir/gdb.txt"
+            done
+        fi
+        pids=$(prefix_processes "$prefix" | sort -u | tr '\n' ' ')
+        kill -KILL "$ctest" 2>/dev/null || true
+        # shellcheck disable=SC2086
+        [ -z "$pids" ] || kill -KILL $pids 2>/dev/null || true
+        echo "the wineserver of $prefix (pid $pid) spun for $((now - since)) s in ${test:-an unknown test}; its state is in $dir; the prefix's processes ($pids) and the ctest were ended" >"$dir/verdict"
+        return 0
+    done
 }

@@ -2,6 +2,8 @@
 
 #include "core/launch.h"
 
+#include <gtest/gtest.h>
+
 #include <winternl.h>
 
 #include <algorithm>
@@ -811,6 +813,10 @@ std::string AskProbe(HWND window, const char* message, const char* resultFile) {
         ::PostMessageA(window, ::RegisterWindowMessageA(message), 0, 0);
         WaitFor([&] { return ::GetFileAttributesA(result.c_str()) != INVALID_FILE_ATTRIBUTES; });
         ::UnhookWindowsHookEx(hook);
+    } else {
+        const DWORD error = ::GetLastError();
+        ADD_FAILURE() << "the probe's hook could not be set on the thread of window " << window << " (error "
+                      << error << ")";
     }
     ::FreeLibrary(probe);
     return ReadWholeFile(result);
