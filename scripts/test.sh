@@ -13,6 +13,7 @@ install_packages
 # if so, ends up in $WINE10_STATE.
 WINE10_WHY=$(wine10_unavailable_reason)
 WINE10_STATE="$BUILD_DIR/wine10-root.state" WINE10_MAKER=""
+mkdir -p "$BUILD_DIR"  # a fresh clone has none yet
 rm -f "$WINE10_STATE"
 if [ -z "$WINE10_WHY" ]; then
     set -m  # a process group of its own, so that debootstrap and apt end with it
