@@ -9,6 +9,7 @@
 #include <miniupnpc/miniwget.h>
 #include <miniupnpc/upnpcommands.h>
 
+#include "core/address_kinds.h"
 #include "win32/AdapterAddresses.h"
 #include "win32/LocalAddress.h"
 
@@ -130,9 +131,12 @@ HostOutcome RunHostAction(HostAction action, const std::string& port, const std:
         exchange.Watch(nullptr);
     }
     if (!gateway) {
-        // Forwarding by hand needs this PC's address on the LAN, found without the router.
+        // Forwarding by hand needs this PC's address on the LAN, found without the router; loopback
+        // or link-local is none (the text then points to Your Addresses).
         std::string address = DefaultRouteAddress();
         if (address.empty()) address = LookUpLocalIP();
+        if (KindOfAddress(address) == AddressKind::Reserved || KindOfAddress(address) == AddressKind::NotAnAddress)
+            address.clear();
         return NoRouterOutcome(port, address, closing);
     }
     return closing ? ClosePort(*gateway, router, port) : OpenPort(*gateway, router, port, description);
