@@ -1,6 +1,8 @@
 #include "harness.h"
 
 #include "core/launch.h"
+#include "host_friends_ids.h"
+#include "toolkit_dlg_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -1063,6 +1065,17 @@ void Choose(Toolkit& app, int radioId) {
     Click(app.Item(radioId));
     WaitFor([&] { return IsChecked(app.Item(radioId)); });
     RoundTrip(app.Main());
+}
+
+HWND OpenHostForFriends(Toolkit& app) {
+    ::PostMessageA(app.Main(), WM_SYSCOMMAND, IDM_HOST_FRIENDS, 0);
+    return app.WaitDialog("Host for Friends");
+}
+
+HWND OpenHostForFriends(Toolkit& app, int gameRadio, const std::string& port) {
+    Choose(app, gameRadio);
+    SetText(app.Item(IDC_PORT), port);
+    return OpenHostForFriends(app);
 }
 
 void Sandbox::SeedServer(GameFamily family, const std::string& address, const std::string& port) {

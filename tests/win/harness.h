@@ -105,6 +105,10 @@ void Click(HWND control);
 class Toolkit;
 // Clicks a game radio and returns once its handler has run.
 void Choose(Toolkit& app, int radioId);
+// Host for Friends from the main window's system menu, once it shows; with a game radio and a port,
+// that game is chosen and the port typed into the main window first (not saved).
+HWND OpenHostForFriends(Toolkit& app);
+HWND OpenHostForFriends(Toolkit& app, int gameRadio, const std::string& port);
 void SetText(HWND control, const std::string& text);
 bool IsChecked(HWND button);
 // Moves the focus as the dialog manager does, to the next tab stop or to a given control.

@@ -79,11 +79,7 @@ protected:
     // main window (not saved).
     HWND OpenDialog(int gameRadio, const std::string& port) {
         if (!app) app = std::make_unique<Toolkit>(sandbox.work);
-        if (!app->Main()) return nullptr;
-        Choose(*app, gameRadio);
-        SetText(app->Item(IDC_PORT), port);
-        ::PostMessageA(app->Main(), WM_SYSCOMMAND, IDM_HOST_FRIENDS, 0);
-        return app->WaitDialog("Host for Friends");
+        return app->Main() ? OpenHostForFriends(*app, gameRadio, port) : nullptr;
     }
 
     static std::string Result(HWND dialog) { return Text(Item(dialog, IDC_HOST_RESULT)); }

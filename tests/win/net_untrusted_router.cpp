@@ -127,11 +127,7 @@ protected:
 
     HWND OpenDialog(int gameRadio = IDC_SELECT_OV) {
         if (!app) app = std::make_unique<Toolkit>(sandbox.work);
-        if (!app->Main()) return nullptr;
-        Choose(*app, gameRadio);
-        SetText(app->Item(IDC_PORT), P);
-        ::PostMessageA(app->Main(), WM_SYSCOMMAND, IDM_HOST_FRIENDS, 0);
-        return app->WaitDialog("Host for Friends");
+        return app->Main() ? OpenHostForFriends(*app, gameRadio, P) : nullptr;
     }
 
     static std::string Result(HWND dialog) { return Text(Item(dialog, IDC_HOST_RESULT)); }

@@ -18,10 +18,7 @@ protected:
         app = std::make_unique<Toolkit>(sandbox.work);
         return app->Main();
     }
-    HWND Open() {
-        ::PostMessageA(app->Main(), WM_SYSCOMMAND, IDM_HOST_FRIENDS, 0);
-        return app->WaitDialog("Host for Friends");
-    }
+    HWND Open() { return OpenHostForFriends(*app); }
     void Close(HWND dialog) {
         Click(::GetDlgItem(dialog, IDCANCEL));
         EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));

@@ -151,8 +151,7 @@ TEST(SystemLibrary, OpenPortRunsTheSystemsNetworkDllsNotThosePlantedBesideThePro
     Toolkit app(sandbox.work, exe);
     ASSERT_TRUE(app.Main());
 
-    ::PostMessageA(app.Main(), WM_SYSCOMMAND, IDM_HOST_FRIENDS, 0);
-    HWND dialog = app.WaitDialog("Host for Friends");
+    HWND dialog = OpenHostForFriends(app);
     ASSERT_TRUE(dialog);
     Click(::GetDlgItem(dialog, IDC_HOST_OPEN));
     // The search ends (no router answers in the namespace) with its answer and the buttons back on.
