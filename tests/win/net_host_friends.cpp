@@ -57,17 +57,8 @@ int ThreadCount(DWORD pid) {
     return count;
 }
 
-class HostForFriends : public ::testing::Test {
+class HostForFriends : public ProgramOnTheNetwork {
 protected:
-    void SetUp() override {
-        const std::string missing = NetworkMissing();
-        if (!missing.empty()) GTEST_SKIP() << missing;
-        // The program must send from the PC's namespace only: its wineserver's.
-        const UnixRun guard = RunRouterScript({"guard", "--session"});
-        ASSERT_EQ(guard.status, 0) << "the program is not started: " << guard.output;
-        sandbox.InstallGame(GameFamily::Orvanta);
-        sandbox.InstallGame(GameFamily::Mireholt);
-    }
 
     bool StartRouter(const RouterSetup& setup = {}) {
         router = std::make_unique<Router>(setup);
@@ -113,7 +104,6 @@ protected:
         EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
     }
 
-    Sandbox sandbox;
     std::unique_ptr<Router> router;
     std::unique_ptr<Toolkit> app;  // ends before the router goes
 };

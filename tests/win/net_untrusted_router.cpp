@@ -106,16 +106,8 @@ void ExpectUntrustedTextContained(const std::string& result) {
     }
 }
 
-class UntrustedRouter : public ::testing::Test {
+class UntrustedRouter : public ProgramOnTheNetwork {
 protected:
-    void SetUp() override {
-        const std::string missing = NetworkMissing();
-        if (!missing.empty()) GTEST_SKIP() << missing;
-        const UnixRun guard = RunRouterScript({"guard", "--session"});
-        ASSERT_EQ(guard.status, 0) << "the program is not started: " << guard.output;
-        sandbox.InstallGame(GameFamily::Orvanta);
-        sandbox.InstallGame(GameFamily::Mireholt);
-    }
 
     bool StartRouter(const RouterSetup& setup) {
         app.reset();
@@ -178,7 +170,6 @@ protected:
     void ExpectOpenPastADecoy(const std::string& decoy);
     void ExpectUntrustedTextShownSafely(int button, const std::string& expected);
 
-    Sandbox sandbox;
     std::unique_ptr<Router> router;
     std::unique_ptr<Toolkit> app;  // ends before the router goes
 };

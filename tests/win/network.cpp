@@ -211,4 +211,13 @@ std::vector<std::string> ForwardRules(int port, const std::string& address) {
     return rules;
 }
 
+void ProgramOnTheNetwork::SetUp() {
+    const std::string missing = NetworkMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    const UnixRun guard = RunRouterScript({"guard", "--session"});
+    ASSERT_EQ(guard.status, 0) << "the program is not started: " << guard.output;
+    sandbox.InstallGame(GameFamily::Orvanta);
+    sandbox.InstallGame(GameFamily::Mireholt);
+}
+
 }  // namespace harness

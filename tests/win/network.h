@@ -5,9 +5,13 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "harness.h"
 
 namespace harness {
 
@@ -101,5 +105,15 @@ private:
 
 // The rules that forward TCP and UDP of the port to the address, as Router::Rules lists them.
 std::vector<std::string> ForwardRules(int port, const std::string& address);
+
+// The fixture of the tests that start the program against the router: skipped outside the test
+// network; the program is started only when the guard finds every Wine process of the prefix in the
+// PC's namespace (it sends from its wineserver's). Both families' games are installed.
+class ProgramOnTheNetwork : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    Sandbox sandbox;
+};
 
 }  // namespace harness
