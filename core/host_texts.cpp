@@ -1,6 +1,7 @@
 #include "core/host_texts.h"
 
 #include "core/address_kinds.h"
+#include "core/lease_mapping.h"
 #include "core/server_address.h"
 
 namespace {
@@ -18,7 +19,10 @@ std::string ThisPc(const std::string& lanAddress) {
     return "this PC (" + (lanAddress.empty() ? std::string("Your Addresses shows its address") : lanAddress) + ")";
 }
 
-std::string Error(int code) { return "(error " + ErrorText(code) + ")"; }
+// "(error CODE: NAME)", named as the protocol the router was asked with names it.
+std::string Error(const HostOutcome& outcome, int code) {
+    return "(error " + (outcome.via == MappingProtocol::UPnP ? ErrorText(code) : LeaseErrorText(outcome.via, code)) + ")";
+}
 
 std::string PortOf(Protocol protocol, const std::string& port) { return std::string(NameOf(protocol)) + " port " + port; }
 
@@ -39,7 +43,7 @@ std::string LeftBehind(const HostOutcome& outcome) {
     for (const Holding& left : outcome.leftBehind)
         text += std::string(kBreak) + PortOf(left.protocol, outcome.port) + " stays forwarded to " +
                 ThisPc(outcome.router.lanAddress) + ": the router " +
-                (left.code != 0 ? "refused to take it back " + Error(left.code)
+                (left.code != 0 ? "refused to take it back " + Error(outcome, left.code)
                                 : std::string("still holds it after it was taken back")) +
                 ". Close Port removes it.";
     return text;
@@ -48,7 +52,7 @@ std::string LeftBehind(const HostOutcome& outcome) {
 std::string HoldingText(const Holding& holding, const HostOutcome& outcome) {
     const std::string what = PortOf(holding.protocol, outcome.port) + ": ";
     if (holding.code == upnp_error::kNoSuchEntry) return what + "not forwarded.";
-    if (holding.code != 0) return what + "the router could not tell whether it forwards it " + Error(holding.code) + ".";
+    if (holding.code != 0) return what + "the router could not tell whether it forwards it " + Error(outcome, holding.code) + ".";
     return what + "forwarded to " + Named(holding.entry) + ", its port " + RouterText(holding.entry.internalPort) + ".";
 }
 
@@ -63,15 +67,15 @@ std::string CloseText(const CloseReport& report, const HostOutcome& outcome) {
         return what + " stays forwarded to " + Named(report.entry) +
                ": MH Toolkit did not make that forwarding for this PC, so it leaves it alone.";
     case CloseStep::LookupFailed:
-        return what + ": the router could not tell whether it forwards it " + Error(report.code) +
+        return what + ": the router could not tell whether it forwards it " + Error(outcome, report.code) +
                ", so nothing was removed.";
     case CloseStep::DeleteFailed:
-        return what + ": the router refused to remove MH Toolkit's forwarding " + Error(report.code) + ".";
+        return what + ": the router refused to remove MH Toolkit's forwarding " + Error(outcome, report.code) + ".";
     case CloseStep::StillHeld:
         return what + ": the router said it removed MH Toolkit's forwarding, but it still holds it.";
     case CloseStep::Unconfirmed:
         return what + ": the router said it removed MH Toolkit's forwarding, but could not tell afterwards whether "
-                      "it still holds it " + Error(report.code) + ".";
+                      "it still holds it " + Error(outcome, report.code) + ".";
     }
     return std::string();
 }
@@ -96,8 +100,32 @@ std::string NoPublicReason(const RouterInfo& router) {
 }
 
 const char kNoRouterCauses[] =
-    "UPnP is turned off on your router, the router does not support it, or a VPN is active (the search goes out "
-    "on the VPN's connection only).";
+    "UPnP, NAT-PMP and PCP are turned off on your router, the router supports none of them, or a VPN is active "
+    "(the search goes out on the VPN's connection only).";
+
+// What a player can do about an internet address that is not theirs.
+std::string NoPublicAdvice(const RouterInfo& router, const std::string& port) {
+    switch (KindOfAddress(router.externalAddress)) {
+    case AddressKind::Shared:
+        return "Your provider shares one internet address among many customers, so no router of yours can open a "
+               "port. Ask your provider for a public IPv4 address, or use a VPN that puts you and your friends on "
+               "one network (Your Addresses then shows your address in it).";
+    case AddressKind::Private:
+        return "Your router is connected to another router (often your provider's modem), which holds the internet "
+               "address. Forward TCP and UDP port " + port + " on that first router as well, to this "
+               "router's address, or put one of the two in bridge mode so that only one of them routes.";
+    default:
+        break;
+    }
+    return "Instead, use a VPN that puts you and your friends on one network (Your Addresses then shows your "
+           "address in it), or ask your internet provider for a public IP address.";
+}
+
+// "The forwarding lasts..." of an open port.
+std::string LeaseText(const HostOutcome& outcome) {
+    if (outcome.permanent) return "The router keeps the forwarding until it is closed";
+    return "MH Toolkit renews the forwarding for as long as it runs, and asks to close it when you quit";
+}
 
 }  // namespace
 
@@ -138,13 +166,11 @@ std::string OutcomeText(const HostOutcome& outcome) {
     case HostResult::Opened:
         return "Port " + p + " is open: " + RouterName(router) + " forwards " + both + " to " +
                ThisPc(router.lanAddress) + (outcome.renewed ? " (it did already; the forwarding is made anew)" : "") +
-               "." + kBreak + "Router: " + RouterName(router) + kBreak + "Internet address: " +
+               "." + kBreak + "Router: " + RouterName(router) + ", asked with " + NameOf(outcome.via) + kBreak + "Internet address: " +
                router.externalAddress + kBreak + "Friends join: " + ShareText(router.externalAddress, p) + kBreak +
                kBreak + "Friends can join once your server runs (Create), and Windows Firewall must let the game in. " +
                "Copy Link or Copy Address and send it to your friends. " +
-               (outcome.permanent ? "The router keeps the forwarding until it is closed"
-                                  : "The forwarding lasts a day") +
-               ": Close Port removes it when you are done hosting.";
+               LeaseText(outcome) + ": Close Port removes it when you are done hosting.";
     case HostResult::NotHeld: {
         std::string text = "Port " + p + " is not open: " + RouterName(router) +
                            " answered that it forwards it, but it does not hold the forwarding.";
@@ -174,16 +200,14 @@ std::string OutcomeText(const HostOutcome& outcome) {
                    kBreak + "A forwarding made by hand is removed in your router's settings (its web page).";
         return std::string("No router answered: ") + kNoRouterCauses + kBreak + kBreak +
                "To host, forward the port by hand in your router's settings (its web page): " + both + " to " +
-               ThisPc(router.lanAddress) + ". Or turn UPnP on there, or end the VPN, and try Open Port again.";
+               ThisPc(router.lanAddress) + ". Or turn UPnP or NAT-PMP on there, or end the VPN, and try Open Port again.";
     case HostResult::NoExternalAddress:
-        return Capitalized(RouterName(router)) + " did not give its internet address " + Error(outcome.errorCode) +
+        return Capitalized(RouterName(router)) + " did not give its internet address " + Error(outcome, outcome.errorCode) +
                ", so no port was opened." + kBreak + kBreak + "Try Open Port again, or " + ByHand(p, router) + ".";
     case HostResult::NoPublicAddress:
         return Capitalized(RouterName(router)) + " has no internet address of its own: " + NoPublicReason(router) +
                "." + kBreak + "Friends on the internet cannot reach this PC through it, so no port was opened." +
-               kBreak + kBreak +
-               "Instead, use a VPN that puts you and your friends on one network (Your Addresses then shows your "
-               "address in it), or ask your internet provider for a public IP address.";
+               kBreak + kBreak + NoPublicAdvice(router, p);
     case HostResult::Conflict: {
         const MappingEntry& other = outcome.other;
         std::string where;
@@ -201,11 +225,52 @@ std::string OutcomeText(const HostOutcome& outcome) {
         const std::string opening =
             outcome.errorCode < 0
                 ? "The router did not answer properly when asked to open " + PortOf(outcome.protocol, p) + " " +
-                      Error(outcome.errorCode) + "."
-                : "The router refused to open " + PortOf(outcome.protocol, p) + " " + Error(outcome.errorCode) + ".";
+                      Error(outcome, outcome.errorCode) + "."
+                : "The router refused to open " + PortOf(outcome.protocol, p) + " " + Error(outcome, outcome.errorCode) +
+                      ".";
         return opening + LeftBehind(outcome) + kBreak + kBreak +
-               "Check that UPnP is allowed for this PC in the router's settings, or " + ByHand(p, router) + ".";
+               "Check that " + std::string(NameOf(outcome.via)) + " is allowed for this PC in the router's settings, or " + ByHand(p, router) + ".";
     }
     }
     return std::string();
 }
+
+std::string HostMenuText(const std::string& heldPort, bool failing) {
+    if (heldPort.empty()) return "Host for Friends...";
+    return "Host for Friends... (port " + heldPort + (failing ? ": renewal failed)" : " open)");
+}
+
+namespace {
+
+std::string Duration(unsigned long long seconds) {
+    if (seconds < 60) return std::to_string(seconds) + " s";
+    const unsigned long long minutes = (seconds + 30) / 60;
+    if (minutes < 60) return std::to_string(minutes) + " min";
+    return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
+}
+
+}  // namespace
+
+std::string HostingText(const HostingStatus& status) {
+    const HostOutcome& opened = status.opened;
+    const RouterInfo& router = opened.router;
+    std::string text = "Port " + opened.port + " is open for friends: " + RouterName(router) + " forwards TCP and UDP port " +
+                       opened.port + " to " + ThisPc(router.lanAddress) + ", asked with " + NameOf(opened.via) + "." +
+                       kBreak + "Friends join: " + ShareText(router.externalAddress, opened.port) + kBreak;
+    if (status.failing) {
+        text += "The last renewal failed: " + OutcomeText(status.failure) + kBreak + "MH Toolkit tries again in " +
+                Duration(status.secondsToRenewal) + "; until then friends may not get through." + kBreak;
+    } else if (opened.permanent) {
+        text += "The router keeps it until it is closed; MH Toolkit checks it again in " +
+                Duration(status.secondsToRenewal) + "." + kBreak;
+    } else {
+        text += "The router grants it for " + Duration(opened.lifetime) + " at a time; the next renewal is due in " +
+                Duration(status.secondsToRenewal) + "." + kBreak;
+    }
+    if (status.remade && !status.failing)
+        text += std::string("At the last renewal the router had lost the forwarding (it restarted, say); MH Toolkit "
+                            "made it again.") + kBreak;
+    return text + kBreak + "Close Port removes it; quitting MH Toolkit asks to.";
+}
+
+std::string QuitQuestion(const std::string& port) { return "Port " + port + " is open for friends. Close it and quit?"; }

@@ -12,3 +12,20 @@ constexpr const char* kLookingForRouter = "Looking for your router...";
 std::string ErrorText(int code);
 // The outcome in plain words, lines ended by "\r\n" (a multi-line edit's breaks).
 std::string OutcomeText(const HostOutcome& outcome);
+
+// What the hosting service holds, as the dialog shows it when opened again.
+struct HostingStatus {
+    HostOutcome opened;                  // the last Opened outcome of the held port
+    unsigned long long secondsToRenewal = 0;
+    unsigned renewals = 0;               // renewals that succeeded since Open Port
+    bool remade = false;                 // the last renewal found the forwarding gone and made it again
+    bool failing = false;                // the last renewal failed; `failure` says how
+    HostOutcome failure;
+};
+
+// "Host for Friends...", and while a port is held "Host for Friends... (port P open)" (or
+// "... (port P: renewal failed)").
+std::string HostMenuText(const std::string& heldPort, bool failing);
+std::string HostingText(const HostingStatus& status);
+// Asked at quit while a port is held.
+std::string QuitQuestion(const std::string& port);

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-constexpr uint32_t kRequestedLifetime = 2 * 60 * 60;  // asked of the router
 constexpr uint64_t kMinRenewalSeconds = 2;            // never renew sooner than this after now
 constexpr uint64_t kPermanentCheckSeconds = 60 * 60;  // a permanent mapping is checked this often
 constexpr uint64_t kFirstRetrySeconds = 15;           // after a failure, doubling up to

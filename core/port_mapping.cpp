@@ -74,6 +74,15 @@ HostOutcome Begin(const RouterInfo& info, const std::string& port, bool closing)
 
 const char* NameOf(Protocol protocol) { return protocol == Protocol::TCP ? "TCP" : "UDP"; }
 
+const char* NameOf(MappingProtocol protocol) {
+    switch (protocol) {
+    case MappingProtocol::PCP: return "PCP";
+    case MappingProtocol::NATPMP: return "NAT-PMP";
+    case MappingProtocol::UPnP: break;
+    }
+    return "UPnP";
+}
+
 std::string RouterText(const std::string& text) {
     std::string shown;
     for (char c : text) shown += IsControl(static_cast<unsigned char>(c)) ? ' ' : c;
@@ -188,6 +197,12 @@ HostOutcome OpenPort(PortMappingActions& router, const RouterInfo& info, const s
     }
     if (held) {
         outcome.result = HostResult::Opened;
+        outcome.wasHeld = ours[0] && ours[1];
+        // What the router says is left of the lease, never more than was asked.
+        unsigned granted = kLeaseSeconds;
+        for (const Holding& after : outcome.held)
+            if (after.entry.lease > 0 && after.entry.lease < granted) granted = after.entry.lease;
+        outcome.lifetime = outcome.permanent ? 0 : granted;
         return outcome;
     }
     TakeBack(router, info, port, added, outcome);

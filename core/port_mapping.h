@@ -11,6 +11,11 @@
 enum class Protocol { TCP, UDP };
 const char* NameOf(Protocol protocol);
 
+// How a mapping is asked for: PCP and NAT-PMP (one request maps, its answer is what the router
+// holds) or UPnP IGD (add, then look up). Preferred in this order when a router speaks several.
+enum class MappingProtocol { PCP, NATPMP, UPnP };
+const char* NameOf(MappingProtocol protocol);
+
 // Error codes of the router (UPnP), and the router client's own for a failed exchange (below 0).
 namespace upnp_error {
 constexpr int kActionFailed = 501;
@@ -24,6 +29,7 @@ struct MappingEntry {
     std::string client;  // internal client: the address the port is forwarded to
     std::string internalPort;
     std::string description;
+    unsigned lease = 0;  // seconds left, as the router said (0: permanent, or it did not say)
 };
 
 // A router's WANIPConnection actions as the router client makes them. Each returns 0 on success,
@@ -38,8 +44,9 @@ public:
     virtual int Delete(const std::string& port, Protocol protocol) = 0;
 };
 
-// The lease asked for; a router that takes only permanent mappings gets one of lease 0.
-constexpr unsigned kLeaseSeconds = 24 * 60 * 60;
+// The lease asked for, renewed while the program runs (core/lease_schedule.h); a UPnP router that
+// takes only permanent mappings gets one of lease 0.
+constexpr unsigned kLeaseSeconds = 2 * 60 * 60;
 
 // Text from the router as it may be shown: control characters replaced by blanks, blanks around it
 // trimmed, at most kRouterTextMax characters (a longer one is cut and ends in "...").
@@ -54,6 +61,8 @@ struct RouterInfo {
     std::string lanAddress;       // this PC's address on the router's network
     std::string externalAddress;  // the router's internet address, as it reported it
     int externalError = 0;        // not 0: asking for its internet address failed with this code
+    std::string gateway;          // PCP, NAT-PMP: the router's address, where the requests go
+    std::string controlUrl, serviceType;  // UPnP: where its actions go
 };
 
 // "MH Toolkit: <game> server": the description of the toolkit's mappings.
@@ -108,6 +117,10 @@ struct HostOutcome {
     bool closing = false;    // it was asked to close, not to open
     bool permanent = false;  // Opened: the router took only a permanent mapping
     bool renewed = false;    // Opened: this PC's mapping was there already and is made anew
+    bool wasHeld = false;    // Opened: the router held this PC's toolkit mapping of both protocols before
+    MappingProtocol via = MappingProtocol::UPnP;  // the protocol the router was asked with
+    unsigned lifetime = 0;   // Opened: seconds the router granted (0 with permanent)
+    unsigned epoch = 0;      // Opened by PCP or NAT-PMP: the router's epoch, seconds since it started
     Protocol protocol = Protocol::TCP;  // Conflict, Refused: the mapping it was about
     MappingEntry other;      // Conflict: the mapping in the way (client empty when unknown)
     int errorCode = 0;       // Refused, NoExternalAddress

@@ -28,7 +28,7 @@ TEST(RenewalSchedule, Scenarios) {
         const char* name;
         std::vector<Step> steps;
     } scenarios[] = {
-        {"two hours: half of it", {{0, kRequestedLifetime, 4600, 0, 8200}}},
+        {"two hours: half of it", {{0, 7200, 4600, 0, 8200}}},
         {"4 s", {{0, 4, 1002, 0, 1004}}},
         {"1 s: not sooner than 2", {{0, 1, 1002, 0, 1001}}},
         {"permanent: hourly", {{0, 0, 4600, 0, 0}, {3600, 0, 8200, 0, 0}}},
@@ -40,7 +40,7 @@ TEST(RenewalSchedule, Scenarios) {
           {7, kFail, 1056, 3, 1060}, {4, kFail, 1058, 4, 1060}, {2, kFail, 1060, 5, 1060},
           {2, kFail, 1360, 6, 1060}}},  // run out: the back-off alone
         {"a long lease leaves the back-off as it is",
-         {{0, kRequestedLifetime, 4600, 0, 8200}, {3600, kFail, 4615, 1, 8200}, {15, kFail, 4645, 2, 8200}}},
+         {{0, 7200, 4600, 0, 8200}, {3600, kFail, 4615, 1, 8200}, {15, kFail, 4645, 2, 8200}}},
         {"a grant ends the failures",
          {{0, kFail, 1015, 1, 0}, {15, kFail, 1045, 2, 0}, {30, 600, 1345, 0, 1645}, {300, kFail, 1360, 1, 1645}}},
         {"permanent: failures back off uncapped, until a lease",

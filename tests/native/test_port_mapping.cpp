@@ -35,6 +35,7 @@ public:
         const auto found = table.find(key);
         if (found == table.end()) return upnp_error::kNoSuchEntry;
         entry = found->second.entry;
+        entry.lease = leaseCap && found->second.lease > leaseCap ? leaseCap : found->second.lease;
         return 0;
     }
     int Add(const std::string& port, Protocol protocol, const std::string& client, const std::string& description,
@@ -77,10 +78,17 @@ public:
     bool conflictOnAny = false;  // 718 for a port that has a mapping, this PC's own included
     bool holdsNothing = false;   // answers every add with success and keeps nothing
     bool keepsDeleted = false;   // answers every delete with success and keeps the mapping
+    unsigned leaseCap = 0;       // lookups tell at most this much lease left
     std::vector<std::string> log;
 };
 
-RouterInfo Router(const std::string& external = "11.22.33.44") { return RouterInfo{"Home Gateway", kLan, external}; }
+RouterInfo Router(const std::string& external = "11.22.33.44", const std::string& name = "Home Gateway") {
+    RouterInfo info;
+    info.name = name;
+    info.lanAddress = kLan;
+    info.externalAddress = external;
+    return info;
+}
 
 using Rows = std::map<std::string, std::string>;
 const std::string kDay = std::to_string(kLeaseSeconds);
@@ -201,9 +209,23 @@ TEST(PortMapping, OpenForwardsBothProtocolsOrLeavesNothingBehind) {
     const std::string otherRow = std::string(kOtherPc) + "|2346|Their game|0";
     const OpenCase cases[] = {
         {"empty router", [](FakeRouter&) {}, "11.22.33.44", HostResult::Opened, opened,
-         [](const HostOutcome& o) { EXPECT_FALSE(o.permanent); }},
+         [](const HostOutcome& o) {
+             EXPECT_FALSE(o.permanent);
+             EXPECT_FALSE(o.wasHeld);
+             EXPECT_EQ(o.lifetime, kLeaseSeconds);
+         }},
+        {"a renewal finds its own mappings",
+         [](FakeRouter& r) { r.Put("TCP:2346", kLan, kOurs); r.Put("UDP:2346", kLan, kOurs); }, "11.22.33.44",
+         HostResult::Opened, opened, [](const HostOutcome& o) { EXPECT_TRUE(o.wasHeld); }},
+        {"a renewal after the router lost one", [](FakeRouter& r) { r.Put("TCP:2346", kLan, kOurs); }, "11.22.33.44",
+         HostResult::Opened, opened, [](const HostOutcome& o) { EXPECT_FALSE(o.wasHeld); }},
+        {"the router grants less than asked", [](FakeRouter& r) { r.leaseCap = 600; }, "11.22.33.44",
+         HostResult::Opened, opened, [](const HostOutcome& o) { EXPECT_EQ(o.lifetime, 600u); }},
         {"only permanent leases", [](FakeRouter& r) { r.onlyPermanent = true; }, "11.22.33.44", HostResult::Opened,
-         {{"TCP:2346", kOurRow + "0"}, {"UDP:2346", kOurRow + "0"}}, [](const HostOutcome& o) { EXPECT_TRUE(o.permanent); }},
+         {{"TCP:2346", kOurRow + "0"}, {"UDP:2346", kOurRow + "0"}}, [](const HostOutcome& o) {
+             EXPECT_TRUE(o.permanent);
+             EXPECT_EQ(o.lifetime, 0u);
+         }},
         {"shared address", [](FakeRouter&) {}, "100.64.10.1", HostResult::NoPublicAddress, none},
         {"private address", [](FakeRouter&) {}, "10.99.0.1", HostResult::NoPublicAddress, none},
         {"no address", [](FakeRouter&) {}, "", HostResult::NoPublicAddress, none},
@@ -405,7 +427,7 @@ TEST(PortMapping, EachOutcomeSaysWhatHappenedInItsKeyPhrases) {
     const TextCase cases[] = {
         {outcome(HostResult::Opened),
          {"Port 2346 is open", "Home Gateway", "Internet address: 11.22.33.44\r\n",
-          "\r\nFriends join: 11.22.33.44:2346\r\n", "lasts a day", "once your server runs (Create)", "Windows Firewall"}},
+          "\r\nFriends join: 11.22.33.44:2346\r\n", "asked with UPnP", "renews the forwarding for as long as it runs", "once your server runs (Create)", "Windows Firewall"}},
         {outcome(HostResult::Opened, [](HostOutcome& o) { o.permanent = true; o.router.name = ""; o.renewed = true; }),
          {"your router", "until it is closed", "Friends join: 11.22.33.44:2346", "made anew"}},
         {outcome(HostResult::NotHeld,
@@ -425,14 +447,17 @@ TEST(PortMapping, EachOutcomeSaysWhatHappenedInItsKeyPhrases) {
          {"carrier-grade"}},
         {outcome(HostResult::NoPublicAddress, [](HostOutcome& o) { o.router.externalAddress = "100.64.10.1"; }),
          {"Home Gateway has no internet address of its own", "100.64.10.1", "carrier-grade NAT", "VPN",
-          "public IP address"}},
+          "Ask your provider for a public IPv4 address"},
+         {"bridge mode"}},
         {outcome(HostResult::NoPublicAddress, [](HostOutcome& o) { o.router.externalAddress = "10.99.0.1"; }),
-         {"has no internet address of its own", "10.99.0.1", "another router", "VPN"}},
+         {"has no internet address of its own", "10.99.0.1", "another router",
+          "Forward TCP and UDP port 2346 on that first router as well", "bridge mode"},
+         {"provider for a public"}},
         {outcome(HostResult::NoPublicAddress, [](HostOutcome& o) { o.router.externalAddress = "127.0.0.1"; }),
          {"has no internet address of its own", "127.0.0.1, a loopback address"}},
         {outcome(HostResult::NoPublicAddress, [](HostOutcome& o) { o.router.externalAddress = "11.22.33.44\r\nx"; }),
          {"has no internet address of its own", "\"11.22.33.44  x\", which is not an internet address"}},
-        {outcome(HostResult::NoPublicAddress, [](HostOutcome& o) { o.router = RouterInfo{"", kLan, "", 0}; }),
+        {outcome(HostResult::NoPublicAddress, [](HostOutcome& o) { o.router = Router("", ""); }),
          {"Your router has no internet address of its own", "reports none", "carrier-grade NAT", "VPN"}},
         {outcome(HostResult::Conflict, [](HostOutcome& o) { o.protocol = Protocol::UDP; o.other = {kOtherPc, "2346", "x"}; }),
          {"UDP port 2346 is already forwarded to 192.168.77.20", "left as it is"}},

@@ -323,8 +323,8 @@ TEST_F(UntrustedRouter, ThisPcsOwnMappingThatTheRouterAnswers718ForIsRenewedByDe
     EXPECT_TRUE(Enabled(dialog, IDC_HOST_COPY_ADDRESS));
     EXPECT_EQ(router->Leases(), Mappings(kPcAddress, kOrvanta)) << router->State();
     const long long now = UnixNow();
-    for (const Lease& lease : router->Leases())  // the seeds' hour became a new day's lease
-        EXPECT_NEAR(static_cast<double>(lease.expiry - now), 86400.0, 30.0) << lease.protocol;
+    for (const Lease& lease : router->Leases())  // the seeds' hour became a new two-hour lease
+        EXPECT_NEAR(static_cast<double>(lease.expiry - now), 7200.0, 30.0) << lease.protocol;
     const std::vector<std::string> actions = router->Actions();
     for (const char* protocol : {"TCP", "UDP"}) {
         const int deleted = IndexOf(actions, std::string("DeletePortMapping ") + protocol + " " + P);
