@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/address_kinds.h"
+#include "core/natpmp.h"
 #include "core/pcp.h"
 
 namespace {
@@ -38,9 +39,7 @@ HostOutcome Begin(const LeaseActions& router, const RouterInfo& info, const std:
 std::string LeaseErrorText(MappingProtocol protocol, int code) {
     if (code < 0) return std::to_string(code) + (code == kNoAnswer ? ": no answer" : ": no proper answer");
     if (protocol == MappingProtocol::PCP) return std::to_string(code) + ": " + pcp::ResultName(static_cast<uint8_t>(code));
-    static const char* const kNatPmp[] = {"Success", "Unsupported Version", "Not Authorized/Refused",
-                                          "Network Failure", "Out of resources", "Unsupported opcode"};
-    return std::to_string(code) + ": " + (code < 6 ? kNatPmp[code] : "unknown error");
+    return std::to_string(code) + ": " + natpmp::ResultName(static_cast<uint16_t>(code > 0xFFFF ? 0xFFFF : code));
 }
 
 HostOutcome OpenLease(LeaseActions& router, const RouterInfo& info, const std::string& port) {

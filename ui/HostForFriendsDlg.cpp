@@ -6,7 +6,7 @@
 #include "core/server_address.h"
 #include "host_friends_ids.h"
 #include "win32/Clipboard.h"
-#include "win32/PortMapper.h"
+#include "win32/HostingService.h"
 
 namespace {
 
@@ -26,12 +26,15 @@ BEGIN_MESSAGE_MAP(CHostForFriendsDlg, CDialog)
     ON_BN_CLICKED(IDC_HOST_COPY_LINK, OnCopyLink)
     ON_BN_CLICKED(IDC_HOST_COPY_ADDRESS, OnCopyAddress)
     ON_MESSAGE(kWorkDone, OnWorkDone)
+    ON_MESSAGE(WM_TIMER, OnTimer)
 END_MESSAGE_MAP()
 
 // What the dialog and its worker share. Each holds a reference; the last one frees it.
 struct CHostForFriendsDlg::Job {
     bool open = true;
-    std::string port, description;
+    std::string port;
+    GameTarget target = GameTarget::MH;
+    HostingService* hosting = nullptr;  // a reference of its own
     std::atomic<bool> cancel{false};
     HostOutcome outcome;  // the worker's, read once it has posted kWorkDone
 
@@ -40,13 +43,16 @@ struct CHostForFriendsDlg::Job {
 
     LONG references = 2;
     void Release() {
-        if (::InterlockedDecrement(&references) == 0) delete this;
+        if (::InterlockedDecrement(&references) == 0) {
+            hosting->Release();
+            delete this;
+        }
     }
 
     static DWORD WINAPI Run(LPVOID parameter) {
         auto* job = static_cast<Job*>(parameter);
         job->outcome =
-            RunHostAction(job->open ? HostAction::Open : HostAction::Close, job->port, job->description, job->cancel);
+            job->hosting->Run(job->open ? HostAction::Open : HostAction::Close, job->port, job->target, job->cancel);
         ::AcquireSRWLockExclusive(&job->lock);
         if (job->window) ::PostMessageA(job->window, kWorkDone, 0, reinterpret_cast<LPARAM>(job));
         ::ReleaseSRWLockExclusive(&job->lock);
@@ -63,7 +69,38 @@ BOOL CHostForFriendsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     ::SetDlgItemTextA(m_hWnd, IDC_HOST_GAME, InfoOf(m_target).name);
     ::SetDlgItemTextA(m_hWnd, IDC_HOST_PORT, m_strPort.c_str());
+    if (ShowHeld()) {
+        // The held port, its game and what friends are given; the text stays up to date.
+        const std::optional<HostingStatus> status = m_hosting->Status();
+        ::SetDlgItemTextA(m_hWnd, IDC_HOST_PORT, status->opened.port.c_str());
+        OfferToFriends(m_hosting->HeldTarget(), status->opened);
+        ::SetTimer(m_hWnd, kStatusTimer, 1000, nullptr);
+    }
     return TRUE;
+}
+
+bool CHostForFriendsDlg::ShowHeld() {
+    const std::optional<HostingStatus> status = m_hosting ? m_hosting->Status() : std::nullopt;
+    m_showingHeld = status.has_value();
+    if (!status) return false;
+    m_result = HostingText(*status);
+    ShowResult(m_result);
+    return true;
+}
+
+LRESULT CHostForFriendsDlg::OnTimer(WPARAM wParam, LPARAM) {
+    if (wParam == kStatusTimer && m_showingHeld && !m_job && !ShowHeld()) {
+        for (int id : {IDC_HOST_COPY_LINK, IDC_HOST_COPY_ADDRESS}) EnableDlgItem(id, FALSE);
+        m_result.clear();
+        ShowResult(m_result);
+    }
+    return 0;
+}
+
+void CHostForFriendsDlg::OfferToFriends(GameTarget target, const HostOutcome& opened) {
+    m_address = ShareText(opened.router.externalAddress, opened.port);
+    m_link = JoinLink(target, opened.router.externalAddress, opened.port);
+    for (int id : {IDC_HOST_COPY_LINK, IDC_HOST_COPY_ADDRESS}) EnableDlgItem(id, TRUE);
 }
 
 // Enter: Open Port, when it can be clicked.
@@ -104,8 +141,11 @@ void CHostForFriendsDlg::Start(bool open, const std::string& port) {
     auto* job = new Job;
     job->open = open;
     job->port = port;
-    job->description = MappingDescription(m_target);
+    job->target = m_target;
+    job->hosting = m_hosting;
+    m_hosting->AddRef();
     job->window = m_hWnd;
+    m_showingHeld = false;
     m_link.clear();
     m_address.clear();
     // The focus leaves the buttons about to be disabled for one that stays.
@@ -142,12 +182,9 @@ LRESULT CHostForFriendsDlg::OnWorkDone(WPARAM, LPARAM lParam) {
     m_result = OutcomeText(outcome);
     ShowResult(m_result);
     const bool opened = outcome.result == HostResult::Opened;
-    if (opened) {
-        m_address = ShareText(outcome.router.externalAddress, outcome.port);
-        m_link = JoinLink(m_target, outcome.router.externalAddress, outcome.port);
-    }
-    for (int id : {IDC_HOST_OPEN, IDC_HOST_CLOSE_PORT}) EnableDlgItem(id, TRUE);
-    for (int id : {IDC_HOST_COPY_LINK, IDC_HOST_COPY_ADDRESS}) EnableDlgItem(id, opened);
+    for (int id : {IDC_HOST_OPEN, IDC_HOST_CLOSE_PORT, IDC_HOST_COPY_LINK, IDC_HOST_COPY_ADDRESS})
+        EnableDlgItem(id, id == IDC_HOST_OPEN || id == IDC_HOST_CLOSE_PORT);
+    if (opened) OfferToFriends(m_target, outcome);
     ::SendDlgItemMessageA(m_hWnd, IDC_HOST_PORT, EM_SETREADONLY, FALSE, 0);
     ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(opened ? IDC_HOST_COPY_LINK : IDC_HOST_OPEN)),
                    TRUE);

@@ -1,7 +1,8 @@
 // Host for Friends: asks the router to forward the game's port to this PC (Open Port) or to take the
 // forwarding back (Close Port), and gives friends the address or link to join. The router is looked
 // for and asked on a worker thread that owns what it uses: the dialog never waits for it, and Close
-// ends the dialog at once, whatever the router does.
+// ends the dialog at once, whatever the router does. What is opened is held, and renewed, by the
+// main window's hosting service; opened again, the dialog shows what it holds.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,8 @@
 #include "core/port_mapping.h"
 #include "framework/dialog.h"
 
+class HostingService;
+
 class CHostForFriendsDlg : public CDialog {
 public:
     CHostForFriendsDlg();
@@ -19,6 +22,7 @@ public:
     // Set by the opener: the game selected in the main window, and its port field as it stands.
     GameTarget m_target = GameTarget::MH;
     CString m_strPort;
+    HostingService* m_hosting = nullptr;  // the main window's; set by the opener
 
 protected:
     BOOL OnInitDialog() override;
@@ -29,11 +33,13 @@ protected:
     void OnCopyLink();
     void OnCopyAddress();
     LRESULT OnWorkDone(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP(CHostForFriendsDlg)
 
 private:
     static constexpr UINT kWorkDone = WM_APP + 0x48;
+    static constexpr UINT_PTR kStatusTimer = 0x52;
     struct Job;
 
     // The port field's text when it is a port; otherwise says so and returns false.
@@ -43,9 +49,13 @@ private:
     void LetGo();
     void ShowResult(const std::string& text);
     void Copy(const std::string& text);
+    // What the hosting service holds, in the result box; false when it holds nothing.
+    bool ShowHeld();
+    void OfferToFriends(GameTarget target, const HostOutcome& opened);
 
     Job* m_job = nullptr;  // the running work, shared with its thread
 
+    bool m_showingHeld = false;  // the result box shows the held port, kept up to date
     std::string m_result;  // the last outcome's text
     std::string m_link, m_address;  // what friends are given, once a port is open
 };

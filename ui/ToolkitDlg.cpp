@@ -7,7 +7,9 @@
 #include "toolkit_dlg_ids.h"
 #include "ui/AboutDlg.h"
 #include "ui/SettingsLocationDlg.h"
+#include "core/host_texts.h"
 #include "win32/HandOver.h"
+#include "win32/HostingService.h"
 #include "win32/LocalAddress.h"
 #include "win32/ServerPaste.h"
 #include "win32/Win32Registry.h"
@@ -54,12 +56,21 @@ BEGIN_MESSAGE_MAP(CToolkitDlg, CDialog)
     ON_MESSAGE(kCarryOutRequest, OnCarryOutRequest)
     ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
     ON_MESSAGE(WM_DESTROY, OnDestroy)
+    ON_MESSAGE(kHostingChanged, OnHostingChanged)
+    ON_MESSAGE(kQuitClosed, OnQuitClosed)
+    ON_MESSAGE(WM_TIMER, OnTimer)
 END_MESSAGE_MAP()
 
 CToolkitDlg::CToolkitDlg(CDialog* pParent)
     : CDialog(IDD_TOOLKIT_DIALOG, pParent),
       m_selection(SystemSettings()),
-      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_hosting(HostingService::Create()) {}
+
+CToolkitDlg::~CToolkitDlg() {
+    m_hosting->Notify(nullptr, 0);
+    m_hosting->Release();
+}
 
 void CToolkitDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_SERVER_ADDRESS, m_strServerAddress);
@@ -83,6 +94,7 @@ BOOL CToolkitDlg::OnInitDialog() {
         }
         AddSystemMenuItems(sysMenu);
     }
+    m_hosting->Notify(m_hWnd, kHostingChanged);
 
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -125,6 +137,54 @@ void CToolkitDlg::OnSysCommand(UINT nID, LPARAM) {
     case IDM_HOST_FRIENDS: OnHostForFriends(); break;
     default: Default(); break;
     }
+}
+
+void CToolkitDlg::ShowHostingItem() {
+    if (HMENU sysMenu = ::GetSystemMenu(m_hWnd, FALSE))
+        ::ModifyMenuA(sysMenu, IDM_HOST_FRIENDS, MF_BYCOMMAND | MF_STRING, IDM_HOST_FRIENDS,
+                      HostMenuText(m_hosting->HeldPort(), m_hosting->Failing()).c_str());
+}
+
+LRESULT CToolkitDlg::OnHostingChanged(WPARAM, LPARAM) {
+    ShowHostingItem();
+    return 0;
+}
+
+void CToolkitDlg::OnOK() {
+    if (m_quitCode) return;
+    if (!m_hosting->HeldPort().empty() && !UpdateData(TRUE)) return;
+    if (!QuitClosingPort(IDOK)) CDialog::OnOK();
+}
+
+void CToolkitDlg::OnCancel() {
+    if (m_quitCode) return;
+    if (!QuitClosingPort(IDCANCEL)) CDialog::OnCancel();
+}
+
+bool CToolkitDlg::QuitClosingPort(INT_PTR code) {
+    const std::string port = m_hosting->HeldPort();
+    if (port.empty()) return false;
+    if (MessageBox(QuitQuestion(port).c_str(), nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) != IDYES)
+        return true;  // No: the program keeps running, and the port open
+    m_quitCode = code;
+    ::EnableWindow(m_hWnd, FALSE);
+    m_hosting->CloseForQuit(m_hWnd, kQuitClosed);
+    ::SetTimer(m_hWnd, kQuitTimer, kQuitCloseMs, nullptr);
+    return true;
+}
+
+LRESULT CToolkitDlg::OnQuitClosed(WPARAM, LPARAM) {
+    if (!m_quitCode) return 0;
+    ::KillTimer(m_hWnd, kQuitTimer);
+    ::EnableWindow(m_hWnd, TRUE);
+    EndDialog(m_quitCode);
+    return 0;
+}
+
+LRESULT CToolkitDlg::OnTimer(WPARAM wParam, LPARAM lParam) {
+    if (wParam == kQuitTimer) return OnQuitClosed(wParam, lParam);
+    Default();
+    return 0;
 }
 
 void CToolkitDlg::OnAbout() {

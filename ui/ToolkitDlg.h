@@ -14,9 +14,12 @@
 #include <deque>
 #include <optional>
 
+class HostingService;
+
 class CToolkitDlg : public CDialog {
 public:
     explicit CToolkitDlg(CDialog* pParent = nullptr);
+    ~CToolkitDlg() override;
 
     // The game choice and installed flags, and the reads and writes of the chosen game's key.
     GameSelection m_selection;
@@ -38,6 +41,9 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // Enter and Esc end the program; while a port is held for friends, after asking.
+    void OnOK() override;
+    void OnCancel() override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
@@ -74,11 +80,19 @@ protected:
     void OnSettingsLocation();
     void OnToggleLinks();
     void OnHostForFriends();
+    // The held port changed (opened, closed, renewed): the menu item says so.
+    LRESULT OnHostingChanged(WPARAM wParam, LPARAM lParam);
+    // The quit's Close ended, or its time is up.
+    LRESULT OnQuitClosed(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP(CToolkitDlg)
 
 private:
     static constexpr UINT kCarryOutRequest = WM_APP + 1;
+    static constexpr UINT kHostingChanged = WM_APP + 2;
+    static constexpr UINT kQuitClosed = WM_APP + 3;
+    static constexpr UINT_PTR kQuitTimer = 0x51;
 
     struct PendingRequest {
         Request request;
@@ -109,6 +123,14 @@ private:
     void RunEditor(Editor& editor, void (*load)(SettingsAccess&, Values&),
                    void (*save)(SettingsAccess&, const Values&));
     void FollowInstallationPath();
+
+    void ShowHostingItem();
+    // Asks whether to close the held port and quit; Yes closes it (within kQuitCloseMs) and ends
+    // the dialog with `code`. False when nothing is held: the caller ends it as usual.
+    bool QuitClosingPort(INT_PTR code);
+
+    HostingService* m_hosting;  // the port held for friends; shared with its workers
+    INT_PTR m_quitCode = 0;     // not 0 while the quit's Close runs
 
     std::deque<PendingRequest> m_requests;
     // What the Settings Location item was last read for: the family and the store's writes then.

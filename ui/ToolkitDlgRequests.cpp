@@ -77,7 +77,10 @@ bool CToolkitDlg::JoinFor(const Request& request) {
 }
 
 LRESULT CToolkitDlg::OnInitMenuPopup(WPARAM, LPARAM lParam) {
-    if (HIWORD(lParam)) ShowLinksCheck();  // the system menu: registration may have changed meanwhile
+    if (HIWORD(lParam)) {
+        ShowLinksCheck();  // the system menu: registration may have changed meanwhile
+        ShowHostingItem();
+    }
     Default();
     return 0;
 }
@@ -115,5 +118,6 @@ void CToolkitDlg::OnHostForFriends() {
     dlg.m_target = LaunchTargetOfSelection(::IsDlgButtonChecked(m_hWnd, IDC_SELECT_BM) == BST_CHECKED ? 0 : -1,
                                            ::IsDlgButtonChecked(m_hWnd, IDC_SELECT_OV) == BST_CHECKED ? 0 : -1);
     dlg.m_strPort = FieldText(m_hWnd, IDC_PORT);
+    dlg.m_hosting = m_hosting;
     dlg.DoModal();
 }

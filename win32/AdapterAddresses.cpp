@@ -52,3 +52,13 @@ std::string DefaultRouteAddress() {
         if (address.index == index) return address.address;
     return std::string();
 }
+
+std::string DefaultGateway() {
+    decltype(&::GetBestRoute) getBestRoute;
+    if (!SystemLibrary("iphlpapi.dll").Find("GetBestRoute", &getBestRoute)) return std::string();
+    MIB_IPFORWARDROW route = {};
+    if (getBestRoute(0x01010101, 0, &route) != NO_ERROR || route.dwForwardNextHop == 0) return std::string();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&route.dwForwardNextHop);
+    return std::to_string(bytes[0]) + '.' + std::to_string(bytes[1]) + '.' + std::to_string(bytes[2]) + '.' +
+           std::to_string(bytes[3]);
+}

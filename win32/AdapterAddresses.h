@@ -15,3 +15,6 @@ std::vector<AdapterAddress> UpAdapterAddresses();
 // The address of the adapter that carries the default route (the one a router on the internet is
 // reached through), asked of the routing table without sending anything; empty when there is none.
 std::string DefaultRouteAddress();
+// The next hop of the default route, dotted (the router the PC's internet traffic goes to), asked
+// of the routing table without sending anything; empty when there is none or it is on-link.
+std::string DefaultGateway();

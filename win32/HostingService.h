@@ -1,0 +1,70 @@
+// The port held open for friends. What Open Port made is held here, not by the dialog: renewed at
+// half of each lifetime the router granted, for as long as the program runs; checked at each
+// renewal and made again when the router lost it; released by Close Port, or asked about at quit.
+// Router work runs on worker threads, one action at a time; nothing here waits on the UI thread.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <optional>
+#include <string>
+
+#include "core/host_texts.h"
+#include "core/lease_schedule.h"
+#include "core/targets.h"
+#include "win32/PortMapper.h"
+
+// How long the quit's Close may take.
+constexpr unsigned kQuitCloseMs = 3000;
+
+class HostingService {
+public:
+    // Reference-counted: the main window holds one reference, each worker another.
+    static HostingService* Create();
+    void AddRef();
+    void Release();
+
+    // After each change of what is held (an Open, a Close, a renewal), `message` is posted to `window`.
+    void Notify(HWND window, UINT message);
+    // Open Port or Close Port, on the calling worker thread; an opened port becomes the one held
+    // (a port held before is closed first), a closed one is no longer held.
+    HostOutcome Run(HostAction action, const std::string& port, GameTarget target, const std::atomic<bool>& cancel);
+    // The quit's Close of the held port, on a thread of its own, within kQuitCloseMs; `message` is
+    // posted to `window` when it ended. No renewal follows.
+    void CloseForQuit(HWND window, UINT message);
+
+    std::string HeldPort() const;
+    GameTarget HeldTarget() const;
+    std::optional<HostingStatus> Status() const;
+    bool Failing() const;
+
+private:
+    HostingService();
+    ~HostingService();
+    static DWORD WINAPI Renewals(LPVOID parameter);
+    static DWORD WINAPI QuitClose(LPVOID parameter);
+    void Renew();
+    void Changed();
+    // Seconds of the monotonic clock the schedule runs on.
+    static uint64_t Seconds();
+
+    LONG references_ = 1;
+    SRWLOCK actions_ = SRWLOCK_INIT;  // one router action at a time
+    mutable SRWLOCK lock_ = SRWLOCK_INIT;  // what follows
+    HWND window_ = nullptr;
+    UINT message_ = 0;
+    std::optional<HostOutcome> held_;
+    GameTarget target_ = GameTarget::MH;
+    unsigned generation_ = 0;  // counts Opens and Closes: a renewal of an older one is dropped
+    RenewalSchedule schedule_;
+    uint64_t epochSeen_ = 0;   // the client time held_->epoch was seen
+    unsigned renewals_ = 0;
+    bool remade_ = false;
+    std::optional<HostOutcome> failure_;
+    bool renewing_ = false;    // the renewal thread runs
+    std::atomic<bool> stop_{false};
+    HANDLE wake_ = nullptr;
+    HWND quitWindow_ = nullptr;
+    UINT quitMessage_ = 0;
+};
