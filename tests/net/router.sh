@@ -6,8 +6,9 @@
 #               Made once per run (pc-up); Xvfb, the wineserver and every Wine process of the network
 #               tests run in it. The router's side is made and removed per test (up, down).
 #   <tag>-pc2   a second PC on the LAN: pc0 192.168.77.20/24 (with --decoy, a stand-in device on 8080)
-#   <tag>-rtr   the router: bridge br-lan 192.168.77.1/24, WAN r-wan, miniupnpd on br-lan port 5000,
-#               nftables table inet mht whose chains miniupnpd fills
+#   <tag>-rtr   the router: bridge br-lan 192.168.77.1/24, WAN r-wan, miniupnpd on br-lan port 5000
+#               (with --natpmp, NAT-PMP and PCP on UDP 5351 as well), nftables table inet mht whose
+#               chains miniupnpd fills
 #   <tag>-wan   a friend on the internet side: w0, .2 of the WAN subnet; the router is .1
 #
 # WAN modes (up --wan): public  r-wan 10.99.0.1/24, miniupnpd told ext_ip=<a random public address>
@@ -18,12 +19,23 @@
 #
 # usage: router.sh pc-up | pc-down          the PC's namespace (scripts/test.sh)
 #        router.sh up [--wan MODE] [--no-daemon] [--rule 'deny P 0.0.0.0/0 0-65535']...
+#                     [--natpmp] [--only pcp|natpmp] [--lifetime MIN MAX]
 #                     [--standin 'OPTIONS'] [--decoy 'OPTIONS']
+#                                           --natpmp: miniupnpd answers NAT-PMP and PCP on UDP 5351.
+#                                           --only (implies --natpmp): the router drops requests of
+#                                           the other protocol (by their first byte, the version:
+#                                           NAT-PMP 0, PCP 2), so only that one is answered.
+#                                           --lifetime: the shortest and longest PCP lifetime granted
+#                                           (miniupnpd's min_lifetime and max_lifetime; it grants
+#                                           NAT-PMP lifetimes as asked)
 #                                           --standin: standin_router.py with these options is the
 #                                           router (192.168.77.1:5000) instead of miniupnpd; its
 #                                           log is miniupnpd.log, its lease file upnp.leases.
 #                                           --decoy: standin_router.py in the second PC as well
 #                                           (192.168.77.20:8080, decoy.log, decoy.leases)
+#        router.sh restart                  miniupnpd starts again with the same configuration
+#                                           and forgets: its rules and lease file are gone, and its
+#                                           NAT-PMP and PCP epoch starts again at 0
 #        router.sh down                     the router, the second PC and the friend
 #        router.sh guard [--session]        refuses unless the caller and every Wine process of
 #                                           $WINEPREFIX, its wineserver first (with --session: one
@@ -45,6 +57,7 @@ PC=$TAG-pc PC2=$TAG-pc2 RTR=$TAG-rtr WAN=$TAG-wan
 LAN=192.168.77
 HTTP_PORT=5000
 DECOY_PORT=8080
+PMP_PORT=5351
 
 die() { echo "router: $*" >&2; exit 1; }
 nsx() { local ns=$1; shift; ip netns exec "$ns" "$@"; }
@@ -137,8 +150,9 @@ cmd_pc_down() {
     remove_ns "$PC"
 }
 
+# write_conf WAN NATPMP MIN_LIFETIME MAX_LIFETIME RULE...: the lifetimes may be empty.
 write_conf() {
-    local wan=$1; shift
+    local wan=$1 natpmp=$2 min_lifetime=$3 max_lifetime=$4; shift 4
     {
         echo "ext_ifname=r-wan"
         echo "listening_ip=br-lan"
@@ -146,7 +160,9 @@ write_conf() {
         [ "$wan" = public ] && echo "ext_ip=$(cat "$STATE/ext_ip")"
         echo "secure_mode=yes"
         echo "ipv6_disable=yes"
-        echo "enable_natpmp=no"
+        echo "enable_natpmp=$natpmp"
+        [ -z "$min_lifetime" ] || echo "min_lifetime=$min_lifetime"
+        [ -z "$max_lifetime" ] || echo "max_lifetime=$max_lifetime"
         echo "upnp_table_name=mht"
         echo "upnp_nat_table_name=mht"
         echo "lease_file=$STATE/upnp.leases"
@@ -186,17 +202,38 @@ table inet mht {
 NFT
 }
 
+# The router answers only one of NAT-PMP and PCP: UDP to its port whose first payload byte is the
+# other protocol's version (NAT-PMP 0, PCP 2) is dropped on the way in.
+load_only() {
+    local only=$1 drop
+    case $only in pcp) drop=0 ;; natpmp) drop=2 ;; *) die "--only pcp|natpmp" ;; esac
+    nsx "$RTR" nft -f - <<NFT
+table inet mht {
+    chain input {
+        type filter hook input priority 0; policy accept;
+        udp dport $PMP_PORT @th,64,8 $drop drop
+    }
+}
+NFT
+}
+
 daemon_start() {
     : >"$STATE/miniupnpd.log"
+    rm -f "$STATE/miniupnpd.pidfile"
     (detached ip netns exec "$RTR" /usr/sbin/miniupnpd -d -f "$STATE/miniupnpd.conf" \
         -P "$STATE/miniupnpd.pidfile" >>"$STATE/miniupnpd.log" 2>&1 </dev/null) &
     echo $! >"$STATE/miniupnpd.pid"
-    local n
+    local n pmp=0
+    grep -qx "enable_natpmp=yes" "$STATE/miniupnpd.conf" && pmp=1
     for n in $(seq 100); do
-        nsx "$RTR" ss -ltn 2>/dev/null | grep -q ":$HTTP_PORT " && return 0
+        if nsx "$RTR" ss -ltn 2>/dev/null | grep -q ":$HTTP_PORT "; then
+            [ $pmp = 0 ] && return 0
+            nsx "$RTR" ss -lun 2>/dev/null | grep -q ":$PMP_PORT " && return 0
+        fi
         kill -0 "$(cat "$STATE/miniupnpd.pid")" 2>/dev/null || { cat "$STATE/miniupnpd.log" >&2; die "miniupnpd ended"; }
         sleep 0.05
     done
+    [ $pmp = 0 ] || die "miniupnpd did not listen on port $HTTP_PORT and UDP $PMP_PORT"
     die "miniupnpd did not listen on port $HTTP_PORT"
 }
 
@@ -219,9 +256,13 @@ standin_start() {
 
 cmd_up() {
     local wan=public daemon=1 rules=() wan_net host n=0 standin= decoy= with_standin=0 with_decoy=0
+    local natpmp=no only= min_lifetime= max_lifetime=
     while [ $# -gt 0 ]; do
         case $1 in
             --wan) wan=$2; shift 2 ;;
+            --natpmp) natpmp=yes; shift ;;
+            --only) only=$2; natpmp=yes; shift 2 ;;
+            --lifetime) min_lifetime=$2; max_lifetime=$3; shift 3 ;;
             --no-daemon) daemon=0; shift ;;
             --rule) rules+=("$2"); shift 2 ;;
             --standin) standin=$2; with_standin=1; daemon=0; shift 2 ;;
@@ -267,12 +308,34 @@ cmd_up() {
     nsx "$RTR" sysctl -qw net.ipv4.ip_forward=1
 
     load_nft
-    write_conf "$wan" ${rules[@]+"${rules[@]}"}
+    [ -z "$only" ] || load_only "$only"
+    write_conf "$wan" $natpmp "$min_lifetime" "$max_lifetime" ${rules[@]+"${rules[@]}"}
     [ $daemon = 1 ] && daemon_start
     [ $with_standin = 1 ] && standin_start standin "$RTR" $LAN.1 $HTTP_PORT miniupnpd.log upnp.leases "$standin"
     [ $with_decoy = 1 ] && standin_start decoy "$PC2" $LAN.20 $DECOY_PORT decoy.log decoy.leases "$decoy"
     echo "up: wan=$wan ext_ip=$(cat "$STATE/ext_ip") router=$LAN.1:$HTTP_PORT friend=$wan_net.2 daemon=$daemon" \
+        "natpmp=$natpmp only=$only lifetime=$min_lifetime${max_lifetime:+-$max_lifetime}" \
         "standin=${standin:+[$standin]} decoy=${decoy:+[$decoy]}"
+}
+
+# miniupnpd as after a reboot of the router: stopped, its rules and leases gone, started again with
+# the same configuration (its NAT-PMP and PCP epoch counts from its start).
+cmd_restart() {
+    local pid chain n
+    [ -f "$STATE/miniupnpd.pid" ] || die "miniupnpd is not running"
+    pid=$(cat "$STATE/miniupnpd.pid")
+    kill "$pid" 2>/dev/null || true
+    for n in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    kill -0 "$pid" 2>/dev/null && die "miniupnpd (pid $pid) did not stop"
+    rm -f "$STATE/miniupnpd.pid" "$STATE/upnp.leases"
+    for chain in miniupnpd prerouting_miniupnpd postrouting_miniupnpd; do
+        nsx "$RTR" nft flush chain inet mht $chain
+    done
+    daemon_start
+    echo "restarted: miniupnpd pid $(cat "$STATE/miniupnpd.pid")"
 }
 
 cmd_down() {
@@ -369,6 +432,7 @@ case ${1:-} in
     pc-down) cmd_pc_down ;;
     up) shift; cmd_up "$@" ;;
     down) cmd_down ;;
+    restart) cmd_restart ;;
     guard) shift; cmd_guard "$@" ;;
     leases) cmd_leases ;;
     nft) cmd_nft ;;
@@ -381,5 +445,5 @@ case ${1:-} in
         have_ns "$ns" || die "no namespace $ns"
         nsx "$ns" "$@" ;;
     sweep) cmd_sweep ;;
-    *) sed -n '2,30p' "$0"; exit 2 ;;
+    *) sed -n '2,/^[^#]/{/^#/p}' "$0"; exit 2 ;;
 esac
