@@ -235,12 +235,15 @@ std::string OutcomeText(const HostOutcome& outcome) {
     return std::string();
 }
 
-std::string HostMenuText(const std::string& heldPort, bool failing) {
-    if (heldPort.empty()) return "Host for Friends...";
-    return "Host for Friends... (port " + heldPort + (failing ? ": renewal failed)" : " open)");
-}
-
 namespace {
+
+// "P", "P and Q", "P, Q and R".
+std::string Listed(const std::vector<std::string>& ports) {
+    std::string text;
+    for (size_t i = 0; i < ports.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == ports.size() ? " and " : ", ") + ports[i];
+    return text;
+}
 
 std::string Duration(unsigned long long seconds) {
     if (seconds < 60) return std::to_string(seconds) + " s";
@@ -273,4 +276,13 @@ std::string HostingText(const HostingStatus& status) {
     return text + kBreak + "Close Port removes it; quitting MH Toolkit asks to.";
 }
 
-std::string QuitQuestion(const std::string& port) { return "Port " + port + " is open for friends. Close it and quit?"; }
+std::string HostMenuText(const std::vector<std::string>& heldPorts, bool failing) {
+    if (heldPorts.empty()) return "Host for Friends...";
+    const std::string ports = (heldPorts.size() == 1 ? "port " : "ports ") + Listed(heldPorts);
+    return "Host for Friends... (" + ports + (failing ? ": renewal failed)" : " open)");
+}
+
+std::string QuitQuestion(const std::vector<std::string>& ports) {
+    if (ports.size() == 1) return "Port " + ports[0] + " is open for friends. Close it and quit?";
+    return "Ports " + Listed(ports) + " are open for friends. Close them and quit?";
+}

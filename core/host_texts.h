@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/port_mapping.h"
 
@@ -23,9 +24,9 @@ struct HostingStatus {
     HostOutcome failure;
 };
 
-// "Host for Friends...", and while a port is held "Host for Friends... (port P open)" (or
-// "... (port P: renewal failed)").
-std::string HostMenuText(const std::string& heldPort, bool failing);
+// "Host for Friends...", and while ports are held "Host for Friends... (port P open)", "... (ports
+// P and Q open)", or "... (port P: renewal failed)" while a renewal fails.
+std::string HostMenuText(const std::vector<std::string>& heldPorts, bool failing);
 std::string HostingText(const HostingStatus& status);
-// Asked at quit while a port is held.
-std::string QuitQuestion(const std::string& port);
+// Asked at quit while ports are held: "Port P is open for friends. Close it and quit?"
+std::string QuitQuestion(const std::vector<std::string>& ports);

@@ -69,18 +69,22 @@ BOOL CHostForFriendsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     ::SetDlgItemTextA(m_hWnd, IDC_HOST_GAME, InfoOf(m_target).name);
     ::SetDlgItemTextA(m_hWnd, IDC_HOST_PORT, m_strPort.c_str());
+    // The port of the main window, when it is held, is shown as it stands.
+    if (m_hosting && m_hosting->Status(m_strPort)) m_heldPort = m_strPort;
     if (ShowHeld()) {
         // The held port, its game and what friends are given; the text stays up to date.
-        const std::optional<HostingStatus> status = m_hosting->Status();
-        ::SetDlgItemTextA(m_hWnd, IDC_HOST_PORT, status->opened.port.c_str());
-        OfferToFriends(m_hosting->HeldTarget(), status->opened);
+        GameTarget target = m_target;
+        const std::optional<HostingStatus> status = m_hosting->Status(m_heldPort, &target);
+        ::SetDlgItemTextA(m_hWnd, IDC_HOST_PORT, m_heldPort.c_str());
+        OfferToFriends(target, status->opened);
         ::SetTimer(m_hWnd, kStatusTimer, 1000, nullptr);
     }
     return TRUE;
 }
 
 bool CHostForFriendsDlg::ShowHeld() {
-    const std::optional<HostingStatus> status = m_hosting ? m_hosting->Status() : std::nullopt;
+    const std::optional<HostingStatus> status =
+        m_hosting && !m_heldPort.empty() ? m_hosting->Status(m_heldPort) : std::nullopt;
     m_showingHeld = status.has_value();
     if (!status) return false;
     m_result = HostingText(*status);

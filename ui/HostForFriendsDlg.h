@@ -55,7 +55,8 @@ private:
 
     Job* m_job = nullptr;  // the running work, shared with its thread
 
-    bool m_showingHeld = false;  // the result box shows the held port, kept up to date
+    std::string m_heldPort;      // the held port the dialog opened on
+    bool m_showingHeld = false;  // the result box shows it, kept up to date
     std::string m_result;  // the last outcome's text
     std::string m_link, m_address;  // what friends are given, once a port is open
 };

@@ -142,7 +142,7 @@ void CToolkitDlg::OnSysCommand(UINT nID, LPARAM) {
 void CToolkitDlg::ShowHostingItem() {
     if (HMENU sysMenu = ::GetSystemMenu(m_hWnd, FALSE))
         ::ModifyMenuA(sysMenu, IDM_HOST_FRIENDS, MF_BYCOMMAND | MF_STRING, IDM_HOST_FRIENDS,
-                      HostMenuText(m_hosting->HeldPort(), m_hosting->Failing()).c_str());
+                      HostMenuText(m_hosting->HeldPorts(), m_hosting->Failing()).c_str());
 }
 
 LRESULT CToolkitDlg::OnHostingChanged(WPARAM, LPARAM) {
@@ -152,7 +152,7 @@ LRESULT CToolkitDlg::OnHostingChanged(WPARAM, LPARAM) {
 
 void CToolkitDlg::OnOK() {
     if (m_quitCode) return;
-    if (!m_hosting->HeldPort().empty() && !UpdateData(TRUE)) return;
+    if (!m_hosting->HeldPorts().empty() && !UpdateData(TRUE)) return;
     if (!QuitClosingPort(IDOK)) CDialog::OnOK();
 }
 
@@ -162,9 +162,9 @@ void CToolkitDlg::OnCancel() {
 }
 
 bool CToolkitDlg::QuitClosingPort(INT_PTR code) {
-    const std::string port = m_hosting->HeldPort();
-    if (port.empty()) return false;
-    if (MessageBox(QuitQuestion(port).c_str(), nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) != IDYES)
+    const std::vector<std::string> ports = m_hosting->HeldPorts();
+    if (ports.empty()) return false;
+    if (MessageBox(QuitQuestion(ports).c_str(), nullptr, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) != IDYES)
         return true;  // No: the program keeps running, and the port open
     m_quitCode = code;
     ::EnableWindow(m_hWnd, FALSE);

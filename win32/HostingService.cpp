@@ -51,43 +51,43 @@ void HostingService::Changed() {
     if (window) ::PostMessageA(window, message, 0, 0);
 }
 
+HostingService::Held* HostingService::Find(const std::string& port) {
+    for (Held& held : held_)
+        if (held.opened.port == port) return &held;
+    return nullptr;
+}
+
 HostOutcome HostingService::Run(HostAction action, const std::string& port, GameTarget target,
                                 const std::atomic<bool>& cancel) {
     Exclusive one(actions_);
     std::optional<HostOutcome> held;
     {
         Exclusive hold(lock_);
-        held = held_;
-    }
-    const std::string description = MappingDescription(target);
-    if (action == HostAction::Open && held && held->port != port) {
-        // One port is held at a time: the one before is given back first.
-        const HostOutcome closed = RunHostAction(HostAction::Close, held->port, description, kNeverCancelled, &*held);
-        Exclusive hold(lock_);
-        if (closed.result == HostResult::Closed) held_.reset();
-        ++generation_;
+        if (const Held* found = Find(port)) held = found->opened;
     }
     // Close Port asks the router and protocol that made the held port; anything else searches.
-    const bool direct = action == HostAction::Close && held && held->port == port;
-    const HostOutcome outcome = RunHostAction(action, port, description, cancel, direct ? &*held : nullptr);
+    const bool direct = action == HostAction::Close && held;
+    const HostOutcome outcome = RunHostAction(action, port, MappingDescription(target), cancel, direct ? &*held : nullptr);
     bool startRenewals = false;
     {
         Exclusive hold(lock_);
         if (action == HostAction::Open && outcome.result == HostResult::Opened) {
-            held_ = outcome;
-            target_ = target;
-            ++generation_;
-            schedule_ = RenewalSchedule();
-            schedule_.Granted(Seconds(), outcome.permanent ? 0 : outcome.lifetime);
-            epochSeen_ = Seconds();
-            renewals_ = 0;
-            remade_ = false;
-            failure_.reset();
+            Held* entry = Find(port);
+            if (!entry) entry = &held_.emplace_back();
+            *entry = Held{};
+            entry->opened = outcome;
+            entry->target = target;
+            entry->generation = ++generations_;
+            entry->schedule.Granted(Seconds(), outcome.permanent ? 0 : outcome.lifetime);
+            entry->epochSeen = Seconds();
             startRenewals = !renewing_ && !stop_;
             renewing_ = renewing_ || startRenewals;
-        } else if (action == HostAction::Close && outcome.result == HostResult::Closed && held_ && held_->port == port) {
-            held_.reset();
-            ++generation_;
+        } else if (action == HostAction::Close && outcome.result == HostResult::Closed) {
+            for (auto it = held_.begin(); it != held_.end(); ++it)
+                if (it->opened.port == port) {
+                    held_.erase(it);
+                    break;
+                }
         }
     }
     if (startRenewals) {
@@ -111,56 +111,56 @@ DWORD WINAPI HostingService::Renewals(LPVOID parameter) {
         DWORD wait = INFINITE;
         {
             Exclusive hold(service->lock_);
-            if (service->held_) {
-                const uint64_t now = Seconds(), next = service->schedule_.NextRenewal();
-                wait = next <= now ? 0 : static_cast<DWORD>((next - now) * 1000);
+            const uint64_t now = Seconds();
+            for (const Held& held : service->held_) {
+                const uint64_t next = held.schedule.NextRenewal();
+                const DWORD ms = next <= now ? 0 : static_cast<DWORD>((next - now) * 1000);
+                if (ms < wait) wait = ms;
             }
         }
         if (wait) ::WaitForSingleObject(service->wake_, wait);
         if (service->stop_) break;
-        service->Renew();
+        service->RenewDue();
     }
     service->Release();
     return 0;
 }
 
-// A renewal when one is due: the held port asked for again. The same router and protocol are asked
-// first; after a failure the router is searched for anew (it may have restarted elsewhere).
-void HostingService::Renew() {
+// A renewal: the port asked for again. The same router and protocol are asked first; after a
+// failure the router is searched for anew (it may have restarted elsewhere).
+void HostingService::RenewDue() {
     Exclusive one(actions_);
-    HostOutcome held;
-    GameTarget target;
-    unsigned generation;
-    bool searchAnew;
-    uint64_t epochSeen;
+    Held due;
     {
         Exclusive hold(lock_);
-        if (!held_ || Seconds() < schedule_.NextRenewal() || stop_) return;
-        held = *held_;
-        target = target_;
-        generation = generation_;
-        searchAnew = schedule_.Failures() > 0;
-        epochSeen = epochSeen_;
+        const Held* first = nullptr;
+        for (const Held& held : held_)
+            if (!first || held.schedule.NextRenewal() < first->schedule.NextRenewal()) first = &held;
+        if (!first || Seconds() < first->schedule.NextRenewal() || stop_) return;
+        due = *first;
     }
-    HostOutcome outcome =
-        RunHostAction(HostAction::Open, held.port, MappingDescription(target), stop_, searchAnew ? nullptr : &held);
+    const bool searchAnew = due.schedule.Failures() > 0;
+    const HostOutcome outcome = RunHostAction(HostAction::Open, due.opened.port, MappingDescription(due.target), stop_,
+                                              searchAnew ? nullptr : &due.opened);
     const uint64_t now = Seconds();
     {
         Exclusive hold(lock_);
-        if (generation != generation_ || stop_) return;
+        Held* held = Find(due.opened.port);
+        if (!held || held->generation != due.generation || stop_) return;
         if (outcome.result == HostResult::Opened) {
             // Gone and made again: PCP and NAT-PMP tell by the router's epoch, UPnP by its lookup.
-            remade_ = outcome.via == MappingProtocol::UPnP
-                          ? !outcome.wasHeld
-                          : outcome.via != held.via || EpochShowsRestart(held.epoch, epochSeen, outcome.epoch, now);
-            held_ = outcome;
-            epochSeen_ = now;
-            schedule_.Granted(now, outcome.permanent ? 0 : outcome.lifetime);
-            ++renewals_;
-            failure_.reset();
+            held->remade = outcome.via == MappingProtocol::UPnP
+                               ? !outcome.wasHeld
+                               : outcome.via != due.opened.via ||
+                                     EpochShowsRestart(due.opened.epoch, due.epochSeen, outcome.epoch, now);
+            held->opened = outcome;
+            held->epochSeen = now;
+            held->schedule.Granted(now, outcome.permanent ? 0 : outcome.lifetime);
+            ++held->renewals;
+            held->failure.reset();
         } else {
-            schedule_.Failed(now);
-            failure_ = outcome;
+            held->schedule.Failed(now);
+            held->failure = outcome;
         }
     }
     Changed();
@@ -188,18 +188,23 @@ DWORD WINAPI HostingService::QuitClose(LPVOID parameter) {
     const ULONGLONG start = ::GetTickCount64();
     {
         Exclusive one(service->actions_);
-        std::optional<HostOutcome> held;
+        std::vector<Held> held;
         {
             Exclusive hold(service->lock_);
             held = service->held_;
         }
-        const ULONGLONG spent = ::GetTickCount64() - start;
-        if (held && spent < kQuitCloseMs) {
-            const HostOutcome closed =
-                RunHostAction(HostAction::Close, held->port, std::string(), kNeverCancelled, &*held,
-                              static_cast<unsigned>(kQuitCloseMs - spent));
+        for (const Held& port : held) {
+            const ULONGLONG spent = ::GetTickCount64() - start;
+            if (spent >= kQuitCloseMs) break;
+            const HostOutcome closed = RunHostAction(HostAction::Close, port.opened.port, std::string(), kNeverCancelled,
+                                                     &port.opened, static_cast<unsigned>(kQuitCloseMs - spent));
+            if (closed.result != HostResult::Closed) continue;
             Exclusive hold(service->lock_);
-            if (closed.result == HostResult::Closed) service->held_.reset();
+            for (auto it = service->held_.begin(); it != service->held_.end(); ++it)
+                if (it->opened.port == port.opened.port) {
+                    service->held_.erase(it);
+                    break;
+                }
         }
     }
     HWND window;
@@ -214,31 +219,32 @@ DWORD WINAPI HostingService::QuitClose(LPVOID parameter) {
     return 0;
 }
 
-std::string HostingService::HeldPort() const {
+std::vector<std::string> HostingService::HeldPorts() const {
     Exclusive hold(lock_);
-    return held_ ? held_->port : std::string();
-}
-
-GameTarget HostingService::HeldTarget() const {
-    Exclusive hold(lock_);
-    return target_;
+    std::vector<std::string> ports;
+    for (const Held& held : held_) ports.push_back(held.opened.port);
+    return ports;
 }
 
 bool HostingService::Failing() const {
     Exclusive hold(lock_);
-    return held_ && failure_.has_value();
+    for (const Held& held : held_)
+        if (held.failure) return true;
+    return false;
 }
 
-std::optional<HostingStatus> HostingService::Status() const {
+std::optional<HostingStatus> HostingService::Status(const std::string& port, GameTarget* target) const {
     Exclusive hold(lock_);
-    if (!held_) return std::nullopt;
+    const Held* found = const_cast<HostingService*>(this)->Find(port);
+    if (!found) return std::nullopt;
     HostingStatus status;
-    status.opened = *held_;
-    const uint64_t now = Seconds(), next = schedule_.NextRenewal();
+    status.opened = found->opened;
+    const uint64_t now = Seconds(), next = found->schedule.NextRenewal();
     status.secondsToRenewal = next > now ? next - now : 0;
-    status.renewals = renewals_;
-    status.remade = remade_;
-    status.failing = failure_.has_value();
-    if (failure_) status.failure = *failure_;
+    status.renewals = found->renewals;
+    status.remade = found->remade;
+    status.failing = found->failure.has_value();
+    if (found->failure) status.failure = *found->failure;
+    if (target) *target = found->target;
     return status;
 }

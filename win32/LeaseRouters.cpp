@@ -71,6 +71,10 @@ protected:
     void Exchange(const std::vector<uint8_t>& request, const std::function<bool(const uint8_t*, size_t)>& take,
                   LeaseAnswer& answer) {
         answer.code = kNoAnswer;
+        // A late answer to an earlier request is not taken for this one's.
+        uint8_t stale[pcp::kMaxMessage];
+        while (::recv(socket_, reinterpret_cast<char*>(stale), sizeof stale, 0) > 0) {
+        }
         const unsigned long long until = Now() + kLeaseRequestMs < deadline_ ? Now() + kLeaseRequestMs : deadline_;
         unsigned retry = kFirstRetryMs;
         while (!cancel_ && Now() < until) {

@@ -167,10 +167,12 @@ TEST(LeaseMapping, TextsNameTheProtocolItsErrorsAndTheWall) {
 }
 
 TEST(LeaseMapping, HostingTextAndMenuItemShowWhatIsHeld) {
-    EXPECT_EQ(HostMenuText("", false), "Host for Friends...");
-    EXPECT_EQ(HostMenuText("2346", false), "Host for Friends... (port 2346 open)");
-    EXPECT_EQ(HostMenuText("2346", true), "Host for Friends... (port 2346: renewal failed)");
-    EXPECT_EQ(QuitQuestion("2346"), "Port 2346 is open for friends. Close it and quit?");
+    EXPECT_EQ(HostMenuText({}, false), "Host for Friends...");
+    EXPECT_EQ(HostMenuText({"2346"}, false), "Host for Friends... (port 2346 open)");
+    EXPECT_EQ(HostMenuText({"2346"}, true), "Host for Friends... (port 2346: renewal failed)");
+    EXPECT_EQ(HostMenuText({"2346", "2347", "80"}, false), "Host for Friends... (ports 2346, 2347 and 80 open)");
+    EXPECT_EQ(QuitQuestion({"2346"}), "Port 2346 is open for friends. Close it and quit?");
+    EXPECT_EQ(QuitQuestion({"2346", "80"}), "Ports 2346 and 80 are open for friends. Close them and quit?");
 
     FakeLeases router(MappingProtocol::NATPMP);
     HostingStatus status;
