@@ -117,6 +117,11 @@ std::string NoPublicAdvice(const RouterInfo& router, const std::string& port) {
     default:
         break;
     }
+    if (router.externalAddress.empty())
+        return "If your router is connected to another router (often your provider's modem), forward TCP and UDP "
+               "port " + port + " on that one as well, or put one of the two in bridge mode. If your provider "
+               "shares one internet address among many customers (carrier-grade NAT), ask it for a public IPv4 "
+               "address, or use a VPN that puts you and your friends on one network.";
     return "Instead, use a VPN that puts you and your friends on one network (Your Addresses then shows your "
            "address in it), or ask your internet provider for a public IP address.";
 }

@@ -18,8 +18,6 @@ using namespace harness;
 
 namespace {
 
-const char kLooking[] = "Looking for your router...";
-const DWORD kOutcomeMs = 30000;  // the search gives up after 7 s; a close searches again
 
 std::string Description(const std::string& game) { return "MH Toolkit: " + game + " server"; }
 
@@ -57,37 +55,9 @@ int ThreadCount(DWORD pid) {
     return count;
 }
 
-class HostForFriends : public ProgramOnTheNetwork {
+class HostForFriends : public HostingOnTheNetwork {
 protected:
-
-    bool StartRouter(const RouterSetup& setup = {}) {
-        router = std::make_unique<Router>(setup);
-        EXPECT_TRUE(router->Ok()) << router->Report();
-        return router->Ok();
-    }
-
-    // The dialog, opened from the system menu with the game chosen and the port typed into the
-    // main window (not saved).
-    HWND OpenDialog(int gameRadio, const std::string& port) {
-        if (!app) app = std::make_unique<Toolkit>(sandbox.work);
-        return app->Main() ? OpenHostForFriends(*app, gameRadio, port) : nullptr;
-    }
-
-    static std::string Result(HWND dialog) { return Text(Item(dialog, IDC_HOST_RESULT)); }
-    static bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(Item(dialog, id)); }
-
-    // Clicks Open Port or Close Port and waits for the outcome: a result other than the search's,
-    // with the buttons back.
-    static std::string Act(HWND dialog, int button) {
-        SetText(Item(dialog, IDC_HOST_RESULT), "");
-        Click(Item(dialog, button));
-        std::string result;
-        WaitFor([&] {
-            result = Result(dialog);
-            return !result.empty() && result != kLooking && Enabled(dialog, IDC_HOST_OPEN);
-        }, kOutcomeMs);
-        return result;
-    }
+    static std::string Act(HWND dialog, int button) { return HostingOnTheNetwork::Act(dialog, button).text; }
 
     // Clicks a Copy button and returns the clipboard's text in both formats, once the dialog has
     // told of the copy (the clipboard is not opened meanwhile: that would keep the program out).
@@ -99,13 +69,6 @@ protected:
         return {ClipboardText(CF_UNICODETEXT), ClipboardText(CF_TEXT)};
     }
 
-    void CloseDialog(HWND dialog) {
-        Click(Item(dialog, IDCANCEL));
-        EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    }
-
-    std::unique_ptr<Router> router;
-    std::unique_ptr<Toolkit> app;  // ends before the router goes
 };
 
 TEST_F(HostForFriends, OpenForwardsTcpAndUdpToThisPcSoAFriendGetsThroughAndCloseTakesThemBack) {

@@ -20,11 +20,9 @@ using namespace harness;
 
 namespace {
 
-const char kLooking[] = "Looking for your router...";
 const char kOrvanta[] = "MH Toolkit: Orvanta server";
 const int kPort = 2350;
 const std::string P = std::to_string(kPort);
-const DWORD kOutcomeMs = 30000;
 
 RouterSetup Standin(const std::string& options) {
     RouterSetup setup;
@@ -106,52 +104,13 @@ void ExpectUntrustedTextContained(const std::string& result) {
     }
 }
 
-class UntrustedRouter : public ProgramOnTheNetwork {
+class UntrustedRouter : public HostingOnTheNetwork {
 protected:
-
-    bool StartRouter(const RouterSetup& setup) {
-        app.reset();
-        router.reset();
-        router = std::make_unique<Router>(setup);
-        EXPECT_TRUE(router->Ok()) << router->Report();
-        return router->Ok();
-    }
-
-    HWND OpenDialog(int gameRadio = IDC_SELECT_OV) {
-        if (!app) app = std::make_unique<Toolkit>(sandbox.work);
-        return app->Main() ? OpenHostForFriends(*app, gameRadio, P) : nullptr;
-    }
-
-    static std::string Result(HWND dialog) { return Text(Item(dialog, IDC_HOST_RESULT)); }
-    static bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(Item(dialog, id)); }
+    HWND OpenDialog(int gameRadio = IDC_SELECT_OV) { return HostingOnTheNetwork::OpenDialog(gameRadio, P); }
     static bool CopyOn(HWND dialog) {
         return Enabled(dialog, IDC_HOST_COPY_LINK) || Enabled(dialog, IDC_HOST_COPY_ADDRESS);
     }
-
-    // Clicks Open Port or Close Port; the outcome (a result other than the search's, with the buttons
-    // back) and how long it took from the click.
-    struct Outcome {
-        std::string text;
-        ULONGLONG ms = 0;
-    };
-    static Outcome Act(HWND dialog, int button, DWORD timeoutMs = kOutcomeMs) {
-        SetText(Item(dialog, IDC_HOST_RESULT), "");
-        const ULONGLONG start = ::GetTickCount64();
-        Click(Item(dialog, button));
-        Outcome outcome;
-        WaitFor([&] {
-            outcome.text = Result(dialog);
-            return !outcome.text.empty() && outcome.text != kLooking && Enabled(dialog, IDC_HOST_OPEN);
-        }, timeoutMs);
-        outcome.ms = ::GetTickCount64() - start;
-        return outcome;
-    }
     std::string Open(HWND dialog) { return Act(dialog, IDC_HOST_OPEN).text; }
-
-    void CloseDialog(HWND dialog) {
-        Click(Item(dialog, IDCANCEL));
-        EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
-    }
 
     // Opens the dialog, clicks Open Port and the reply the router gives.
     std::string OpenWith(const RouterSetup& setup, bool* copyOn = nullptr) {
@@ -169,9 +128,6 @@ protected:
     void StartRouterWithUntrustedText();
     void ExpectOpenPastADecoy(const std::string& decoy);
     void ExpectUntrustedTextShownSafely(int button, const std::string& expected);
-
-    std::unique_ptr<Router> router;
-    std::unique_ptr<Toolkit> app;  // ends before the router goes
 };
 
 // --- Close never waits --------------------------------------------------------------------------

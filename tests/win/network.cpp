@@ -1,5 +1,7 @@
 #include "network.h"
 
+#include "host_friends_ids.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -121,6 +123,10 @@ Router::Router(const RouterSetup& setup) {
     }
     if (!setup.standin.empty()) args.insert(args.end(), {"--standin", setup.standin});
     if (!setup.decoy.empty()) args.insert(args.end(), {"--decoy", setup.decoy});
+    if (setup.natpmp) args.push_back("--natpmp");
+    if (!setup.only.empty()) args.insert(args.end(), {"--only", setup.only});
+    if (setup.maxLifetime)
+        args.insert(args.end(), {"--lifetime", std::to_string(setup.minLifetime), std::to_string(setup.maxLifetime)});
     const UnixRun up = RunRouterScript(args);
     ok_ = up.status == 0;
     report_ = up.output;
@@ -203,6 +209,12 @@ bool Router::MapFrom(const std::string& pc, int port, const std::string& descrip
 
 UnixRun Router::FriendEcho(int port) { return RunRouterScript({"echo", std::to_string(port)}); }
 
+bool Router::Restart() {
+    const UnixRun restart = RunRouterScript({"restart"});
+    EXPECT_EQ(restart.status, 0) << restart.output;
+    return restart.status == 0;
+}
+
 std::vector<std::string> ForwardRules(int port, const std::string& address) {
     const std::string p = std::to_string(port);
     std::vector<std::string> rules{"dnat tcp " + p + " " + address + ":" + p, "dnat udp " + p + " " + address + ":" + p,
@@ -218,6 +230,41 @@ void ProgramOnTheNetwork::SetUp() {
     ASSERT_EQ(guard.status, 0) << "the program is not started: " << guard.output;
     sandbox.InstallGame(GameFamily::Orvanta);
     sandbox.InstallGame(GameFamily::Mireholt);
+}
+
+bool HostingOnTheNetwork::StartRouter(const RouterSetup& setup) {
+    app.reset();
+    router.reset();
+    router = std::make_unique<Router>(setup);
+    EXPECT_TRUE(router->Ok()) << router->Report();
+    return router->Ok();
+}
+
+HWND HostingOnTheNetwork::OpenDialog(int gameRadio, const std::string& port) {
+    if (!app) app = std::make_unique<Toolkit>(sandbox.work);
+    return app->Main() ? OpenHostForFriends(*app, gameRadio, port) : nullptr;
+}
+
+void HostingOnTheNetwork::CloseDialog(HWND dialog) {
+    Click(Item(dialog, IDCANCEL));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
+}
+
+std::string HostingOnTheNetwork::Result(HWND dialog) { return Text(Item(dialog, IDC_HOST_RESULT)); }
+
+bool HostingOnTheNetwork::Enabled(HWND dialog, int id) { return ::IsWindowEnabled(Item(dialog, id)); }
+
+HostingOnTheNetwork::Outcome HostingOnTheNetwork::Act(HWND dialog, int button, DWORD timeoutMs) {
+    SetText(Item(dialog, IDC_HOST_RESULT), "");
+    const ULONGLONG start = ::GetTickCount64();
+    Click(Item(dialog, button));
+    Outcome outcome;
+    WaitFor([&] {
+        outcome.text = Result(dialog);
+        return !outcome.text.empty() && outcome.text != kLooking && Enabled(dialog, IDC_HOST_OPEN);
+    }, timeoutMs);
+    outcome.ms = ::GetTickCount64() - start;
+    return outcome;
 }
 
 }  // namespace harness

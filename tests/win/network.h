@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -60,6 +61,9 @@ struct RouterSetup {
     std::string standin;
     // When set, a stand-in with these options runs in the second PC too, beside the router.
     std::string decoy;
+    bool natpmp = false;  // miniupnpd speaks NAT-PMP and PCP as well
+    std::string only;     // "pcp" or "natpmp": the other one's requests are dropped (implies natpmp)
+    int minLifetime = 0, maxLifetime = 0;  // not 0: the PCP lifetimes it grants
 };
 
 // The router's side of the network (router, second PC, friend), made for one test.
@@ -97,6 +101,8 @@ public:
     // A friend on the WAN side sends to the router's WAN address: status 0 when a TCP and a UDP
     // echo from the PC came back.
     UnixRun FriendEcho(int port);
+    // miniupnpd starts again having forgotten every mapping (its epoch starts at 0 again).
+    bool Restart();
 
 private:
     bool ok_ = false;
@@ -114,6 +120,33 @@ protected:
     void SetUp() override;
 
     Sandbox sandbox;
+};
+
+constexpr char kLooking[] = "Looking for your router...";
+constexpr DWORD kOutcomeMs = 30000;  // an Open or Close ends within 15 s
+
+// Host for Friends against a router made per test: the program, the dialog and its outcomes.
+class HostingOnTheNetwork : public ProgramOnTheNetwork {
+protected:
+    // A router of its own: the program and the router before go first.
+    bool StartRouter(const RouterSetup& setup = {});
+    // The dialog, opened from the system menu with the game chosen and the port typed into the main
+    // window (not saved); the program is started when it does not run.
+    HWND OpenDialog(int gameRadio, const std::string& port);
+    void CloseDialog(HWND dialog);
+
+    static std::string Result(HWND dialog);
+    static bool Enabled(HWND dialog, int id);
+    // Clicks Open Port or Close Port; the outcome (a result other than the search's, with the
+    // buttons back) and how long it took from the click.
+    struct Outcome {
+        std::string text;
+        ULONGLONG ms = 0;
+    };
+    static Outcome Act(HWND dialog, int button, DWORD timeoutMs = kOutcomeMs);
+
+    std::unique_ptr<Router> router;
+    std::unique_ptr<Toolkit> app;  // ends before the router goes
 };
 
 }  // namespace harness
