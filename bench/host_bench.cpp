@@ -17,9 +17,11 @@ const char kPort[] = "2390";
 const char kLooking[] = "Looking for your router...";
 constexpr DWORD kActionTimeoutMs = 30000;
 
+// The window's text as its own process holds it (GetWindowText does not ask another process's edit).
 std::string Text(HWND window) {
     char text[4096] = {};
-    ::GetWindowTextA(window, text, sizeof text);
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length);
     return text;
 }
 

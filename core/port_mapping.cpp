@@ -72,6 +72,13 @@ HostOutcome Begin(const RouterInfo& info, const std::string& port, bool closing)
 
 }  // namespace
 
+HostOutcome::HostOutcome() = default;
+HostOutcome::HostOutcome(const HostOutcome& other) = default;
+HostOutcome::HostOutcome(HostOutcome&& other) noexcept = default;
+HostOutcome& HostOutcome::operator=(const HostOutcome& other) = default;
+HostOutcome& HostOutcome::operator=(HostOutcome&& other) noexcept = default;
+HostOutcome::~HostOutcome() = default;
+
 const char* NameOf(Protocol protocol) { return protocol == Protocol::TCP ? "TCP" : "UDP"; }
 
 const char* NameOf(MappingProtocol protocol) {

@@ -111,6 +111,14 @@ struct CloseReport {
 };
 
 struct HostOutcome {
+    // Out of line: an outcome is copied in many places, each of which would hold the whole copy.
+    HostOutcome();
+    HostOutcome(const HostOutcome& other);
+    HostOutcome(HostOutcome&& other) noexcept;
+    HostOutcome& operator=(const HostOutcome& other);
+    HostOutcome& operator=(HostOutcome&& other) noexcept;
+    ~HostOutcome();
+
     HostResult result = HostResult::NoRouter;
     std::string port;
     RouterInfo router;

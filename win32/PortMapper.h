@@ -11,10 +11,10 @@
 
 enum class HostAction { Open, Close };
 
-// The UPnP search gives up after this long, or after kQuietSearchMs when no device answered at all;
-// a whole Open or Close, search included, after kHostActionMs.
+// The UPnP search gives up after this long, or after its third round (kQuietSearchMs) when no device
+// answered at all; a whole Open or Close, search included, after kHostActionMs.
 constexpr unsigned kSearchMs = 7000;
-constexpr unsigned kQuietSearchMs = 3000;
+constexpr unsigned kQuietSearchMs = 3500;
 constexpr unsigned kHostActionMs = 15000;
 // A NAT-PMP answer waits this long for a PCP one from the same router, which is preferred.
 constexpr unsigned kPcpGraceMs = 250;

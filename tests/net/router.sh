@@ -33,9 +33,9 @@
 #                                           log is miniupnpd.log, its lease file upnp.leases.
 #                                           --decoy: standin_router.py in the second PC as well
 #                                           (192.168.77.20:8080, decoy.log, decoy.leases)
-#        router.sh restart                  miniupnpd starts again with the same configuration
-#                                           and forgets: its rules and lease file are gone, and its
-#                                           NAT-PMP and PCP epoch starts again at 0
+#        router.sh restart                  miniupnpd (or the stand-in router) starts again with the
+#                                           same configuration and forgets: its rules and lease file
+#                                           are gone, and its NAT-PMP and PCP epoch starts again at 0
 #        router.sh down                     the router, the second PC and the friend
 #        router.sh guard [--session]        refuses unless the caller and every Wine process of
 #                                           $WINEPREFIX, its wineserver first (with --session: one
@@ -238,10 +238,10 @@ daemon_start() {
 }
 
 # standin_start NAME NS ADDRESS PORT LOG LEASES OPTIONS: standin_router.py in a namespace, its pid in
-# NAME.pid; returns once it listens.
+# NAME.pid; returns once it listens. Its log is emptied first, unless KEEP_LOG=1.
 standin_start() {
     local name=$1 ns=$2 address=$3 port=$4 log=$5 leases=$6 options=$7 n
-    : >"$STATE/$log"
+    [ "${KEEP_LOG:-0}" = 1 ] || : >"$STATE/$log"
     (detached ip netns exec "$ns" python3 "$HERE/standin_router.py" --address "$address" --port "$port" \
         --leases "$STATE/$leases" --log "$STATE/$log" --external "$(cat "$STATE/ext_ip")" --options "$options" \
         >>"$STATE/$name.out" 2>&1 </dev/null) &
@@ -311,6 +311,7 @@ cmd_up() {
     [ -z "$only" ] || load_only "$only"
     write_conf "$wan" $natpmp "$min_lifetime" "$max_lifetime" ${rules[@]+"${rules[@]}"}
     [ $daemon = 1 ] && daemon_start
+    printf '%s' "$standin" >"$STATE/standin.options"
     [ $with_standin = 1 ] && standin_start standin "$RTR" $LAN.1 $HTTP_PORT miniupnpd.log upnp.leases "$standin"
     [ $with_decoy = 1 ] && standin_start decoy "$PC2" $LAN.20 $DECOY_PORT decoy.log decoy.leases "$decoy"
     echo "up: wan=$wan ext_ip=$(cat "$STATE/ext_ip") router=$LAN.1:$HTTP_PORT friend=$wan_net.2 daemon=$daemon" \
@@ -321,21 +322,29 @@ cmd_up() {
 # miniupnpd as after a reboot of the router: stopped, its rules and leases gone, started again with
 # the same configuration (its NAT-PMP and PCP epoch counts from its start).
 cmd_restart() {
-    local pid chain n
-    [ -f "$STATE/miniupnpd.pid" ] || die "miniupnpd is not running"
-    pid=$(cat "$STATE/miniupnpd.pid")
+    local name pid chain n
+    if [ -f "$STATE/miniupnpd.pid" ]; then name=miniupnpd
+    elif [ -f "$STATE/standin.pid" ]; then name=standin
+    else die "no router runs"; fi
+    pid=$(cat "$STATE/$name.pid")
     kill "$pid" 2>/dev/null || true
     for n in $(seq 100); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.05
     done
-    kill -0 "$pid" 2>/dev/null && die "miniupnpd (pid $pid) did not stop"
-    rm -f "$STATE/miniupnpd.pid" "$STATE/upnp.leases"
+    kill -0 "$pid" 2>/dev/null && die "$name (pid $pid) did not stop"
+    rm -f "$STATE/$name.pid" "$STATE/upnp.leases"
     for chain in miniupnpd prerouting_miniupnpd postrouting_miniupnpd; do
         nsx "$RTR" nft flush chain inet mht $chain
     done
-    daemon_start
-    echo "restarted: miniupnpd pid $(cat "$STATE/miniupnpd.pid")"
+    if [ $name = miniupnpd ]; then
+        daemon_start
+    else
+        # The stand-in starts with no mapping; its log goes on.
+        KEEP_LOG=1 standin_start standin "$RTR" $LAN.1 $HTTP_PORT miniupnpd.log upnp.leases \
+            "$(cat "$STATE/standin.options")"
+    fi
+    echo "restarted: $name pid $(cat "$STATE/$name.pid")"
 }
 
 cmd_down() {

@@ -32,6 +32,8 @@ not XML), hang (no answer, the connection held open)):
   --own-718                       AddPortMapping answers 718 whenever an entry of that port and
                                   protocol exists, this PC's own included (the standard allows a
                                   router to; DeletePortMapping then add renews it)
+  --max-lease N                   a lease asked for is granted N seconds at most (0, permanent, too);
+                                  a mapping whose lease ran out is removed, as a router does
 --options STRING gives further options in one shell-quoted string (as router.sh passes them).
 """
 import argparse
@@ -81,6 +83,7 @@ def parse_args(argv):
     p.add_argument("--long-name", type=int)
     p.add_argument("--seed", action="append", default=[])
     p.add_argument("--own-718", action="store_true")
+    p.add_argument("--max-lease", type=int)
     p.add_argument("--options", action="append", default=[])
     args = p.parse_args(argv)
     if args.options:  # later options win, as on a command line
@@ -352,6 +355,8 @@ class Device:
                 if old and (a.own_718 or old["client"] != client):
                     return "fault:718", []
                 lease = int(args.get("NewLeaseDuration", "0") or 0)
+                if a.max_lease is not None and (lease == 0 or lease > a.max_lease):
+                    lease = a.max_lease
                 self.mappings[key] = dict(client=client, intport=int(args.get("NewInternalPort", port) or 0),
                                           desc=html.unescape(args.get("NewPortMappingDescription", "")),
                                           expiry=int(time.time()) + lease if lease else 0, lease=lease)
@@ -366,6 +371,15 @@ class Device:
                 self.write_leases()
                 return "ok", []
         return "fault:401", []
+
+    def sweep(self):
+        now = int(time.time())
+        with self.lock:
+            ended = [key for key, m in self.mappings.items() if m["expiry"] and m["expiry"] <= now]
+            for key in ended:
+                del self.mappings[key]
+            if ended:
+                self.write_leases()
 
     @staticmethod
     def entry_fields(m):
@@ -383,6 +397,7 @@ def main():
         threading.Thread(target=target, daemon=True).start()
     while time.time() < device.end:
         time.sleep(0.2)
+        device.sweep()
     device.log("lifetime over")
 
 

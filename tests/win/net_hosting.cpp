@@ -133,27 +133,47 @@ TEST_F(Hosting, CarrierGradeNatAndARouterBehindARouterGetTheirOwnAdvice) {
 }
 
 TEST_F(Hosting, ALeaseIsRenewedWhileTheProgramRunsAndMadeAgainAfterTheRouterRestarts) {
-    ASSERT_TRUE(StartRouter(ShortLeases()));
-    EXPECT_TRUE(Has(OpenAndLeave(), "asked with PCP"));
-    ASSERT_TRUE(Forwarded()) << router->State();
-    // Three lifetimes later, with no dialog open, the forwarding is still there.
-    ::Sleep(30000);
-    EXPECT_TRUE(Forwarded()) << "not renewed\n" << router->State();
+    // PCP: miniupnpd granting 10 s leases; UPnP: the stand-in router granting 10 s leases and removing
+    // a mapping whose lease ran out. Each forgets every mapping when it restarts.
+    RouterSetup upnp;
+    upnp.standin = "--max-lease 10";
+    struct Case {
+        const char* protocol;
+        RouterSetup setup;
+        bool nftables;  // miniupnpd's forwarding rules; the stand-in's lease file otherwise
+    };
+    const Case cases[] = {{"PCP", ShortLeases(), true}, {"UPnP", upnp, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.protocol);
+        ASSERT_TRUE(StartRouter(c.setup));
+        const std::vector<Lease> ours = {{"TCP", kPortNumber, kPcAddress, kPortNumber, "MH Toolkit: Orvanta server"},
+                                         {"UDP", kPortNumber, kPcAddress, kPortNumber, "MH Toolkit: Orvanta server"}};
+        auto held = [&] { return c.nftables ? Forwarded() : router->Leases() == ours; };
+        EXPECT_TRUE(Has(OpenAndLeave(), std::string("asked with ") + c.protocol));
+        ASSERT_TRUE(held()) << router->State();
+        // Three lifetimes later, with no dialog open, the forwarding is still there.
+        ::Sleep(30000);
+        EXPECT_TRUE(held()) << "not renewed\n" << router->State();
 
-    ASSERT_TRUE(router->Restart());
-    EXPECT_TRUE(router->Rules().empty()) << router->State();
-    EXPECT_TRUE(WaitFor([&] { return Forwarded(); }, 15000)) << "not made again\n" << router->State();
-    HWND dialog = OpenDialog(IDC_SELECT_OV, P);
-    ASSERT_TRUE(dialog);
-    const std::string shown = Result(dialog);
-    for (const char* phrase : {"is open for friends", "asked with PCP", "at a time; the next renewal is due in",
-                               "had lost the forwarding"})
-        EXPECT_TRUE(Has(shown, phrase)) << phrase << "\n" << shown;
-    EXPECT_TRUE(Has(shown, "Friends join: " + router->ExternalAddress() + ":" + P)) << shown;
-    EXPECT_TRUE(Enabled(dialog, IDC_HOST_COPY_LINK));
-    const UnixRun echo = router->FriendEcho(kPortNumber);
-    EXPECT_EQ(echo.status, 0) << echo.output << router->State();
-    CloseDialog(dialog);
+        // The restart empties the router's rules and lease file; a renewal makes them again.
+        ASSERT_TRUE(router->Restart());
+        EXPECT_TRUE(WaitFor(held, 15000)) << "not made again\n" << router->State();
+        HWND dialog = OpenDialog(IDC_SELECT_OV, P);
+        ASSERT_TRUE(dialog);
+        std::string shown;  // the dialog's status is kept up to date every second
+        WaitFor([&] { return Has(shown = Result(dialog), "had lost the forwarding"); }, 3000);
+        for (const std::string& phrase : {std::string("is open for friends"), std::string("asked with ") + c.protocol,
+                                          std::string("at a time; the next renewal is due in"),
+                                          std::string("had lost the forwarding")})
+            EXPECT_TRUE(Has(shown, phrase)) << phrase << "\n" << shown;
+        EXPECT_TRUE(Has(shown, "Friends join: " + router->ExternalAddress() + ":" + P)) << shown;
+        EXPECT_TRUE(Enabled(dialog, IDC_HOST_COPY_LINK));
+        if (c.nftables) {
+            const UnixRun echo = router->FriendEcho(kPortNumber);
+            EXPECT_EQ(echo.status, 0) << echo.output << router->State();
+        }
+        CloseDialog(dialog);
+    }
 }
 
 TEST_F(Hosting, QuitAsksFirstNoKeepsThePortAndYesClosesItWithinThreeSeconds) {
