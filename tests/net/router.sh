@@ -36,6 +36,8 @@
 #        router.sh restart                  miniupnpd (or the stand-in router) starts again with the
 #                                           same configuration and forgets: its rules and lease file
 #                                           are gone, and its NAT-PMP and PCP epoch starts again at 0
+#        router.sh stop                     the router's daemon ends (it answers nothing any more);
+#                                           its rules stay
 #        router.sh down                     the router, the second PC and the friend
 #        router.sh guard [--session]        refuses unless the caller and every Wine process of
 #                                           $WINEPREFIX, its wineserver first (with --session: one
@@ -321,30 +323,43 @@ cmd_up() {
 
 # miniupnpd as after a reboot of the router: stopped, its rules and leases gone, started again with
 # the same configuration (its NAT-PMP and PCP epoch counts from its start).
-cmd_restart() {
-    local name pid chain n
-    if [ -f "$STATE/miniupnpd.pid" ]; then name=miniupnpd
-    elif [ -f "$STATE/standin.pid" ]; then name=standin
+# Stops the router's daemon (miniupnpd or the stand-in); its name in STOPPED.
+router_stop() {
+    local pid n
+    if [ -f "$STATE/miniupnpd.pid" ]; then STOPPED=miniupnpd
+    elif [ -f "$STATE/standin.pid" ]; then STOPPED=standin
     else die "no router runs"; fi
-    pid=$(cat "$STATE/$name.pid")
+    pid=$(cat "$STATE/$STOPPED.pid")
     kill "$pid" 2>/dev/null || true
     for n in $(seq 100); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.05
     done
-    kill -0 "$pid" 2>/dev/null && die "$name (pid $pid) did not stop"
-    rm -f "$STATE/$name.pid" "$STATE/upnp.leases"
+    kill -0 "$pid" 2>/dev/null && die "$STOPPED (pid $pid) did not stop"
+    rm -f "$STATE/$STOPPED.pid"
+}
+
+# The router stops answering: its daemon ends, what it forwards stays.
+cmd_stop() {
+    router_stop
+    echo "stopped: $STOPPED"
+}
+
+cmd_restart() {
+    local chain
+    router_stop
+    rm -f "$STATE/upnp.leases"
     for chain in miniupnpd prerouting_miniupnpd postrouting_miniupnpd; do
         nsx "$RTR" nft flush chain inet mht $chain
     done
-    if [ $name = miniupnpd ]; then
+    if [ $STOPPED = miniupnpd ]; then
         daemon_start
     else
         # The stand-in starts with no mapping; its log goes on.
         KEEP_LOG=1 standin_start standin "$RTR" $LAN.1 $HTTP_PORT miniupnpd.log upnp.leases \
             "$(cat "$STATE/standin.options")"
     fi
-    echo "restarted: $name pid $(cat "$STATE/$name.pid")"
+    echo "restarted: $STOPPED pid $(cat "$STATE/$STOPPED.pid")"
 }
 
 cmd_down() {
@@ -442,6 +457,7 @@ case ${1:-} in
     up) shift; cmd_up "$@" ;;
     down) cmd_down ;;
     restart) cmd_restart ;;
+    stop) cmd_stop ;;
     guard) shift; cmd_guard "$@" ;;
     leases) cmd_leases ;;
     nft) cmd_nft ;;

@@ -118,6 +118,7 @@ TEST_F(Hosting, CarrierGradeNatAndARouterBehindARouterGetTheirOwnAdvice) {
         {"cgnat", kProtocols[1], unknown, {"100.64"}},
         {"private", kProtocols[1], unknown, {"10.99"}},
         {"cgnat", kProtocols[2], unknown, {"100.64"}},
+        {"private", kProtocols[2], unknown, {"10.99"}},
     };
     for (const Wall& wall : walls) {
         SCOPED_TRACE(std::string(wall.wan) + " " + wall.protocol.name);
@@ -174,6 +175,22 @@ TEST_F(Hosting, ALeaseIsRenewedWhileTheProgramRunsAndMadeAgainAfterTheRouterRest
         }
         CloseDialog(dialog);
     }
+}
+
+TEST_F(Hosting, ARenewalThatFailsIsToldInTheMenuAndTheDialog) {
+    ASSERT_TRUE(StartRouter(ShortLeases()));
+    ASSERT_TRUE(Has(OpenAndLeave(), "is open"));
+    ASSERT_TRUE(router->Stop());
+    // The renewal due 5 s after Open finds no router: within its 2 s request time, and the search's.
+    EXPECT_TRUE(WaitFor([&] { return HostItem() == "Host for Friends... (port " + P + ": renewal failed)"; }, 20000))
+        << HostItem();
+    HWND dialog = OpenDialog(IDC_SELECT_OV, P);
+    ASSERT_TRUE(dialog);
+    const std::string shown = Result(dialog);
+    for (const char* phrase : {"is open for friends", "The last renewal failed", "tries again in",
+                               "friends may not get through"})
+        EXPECT_TRUE(Has(shown, phrase)) << phrase << "\n" << shown;
+    CloseDialog(dialog);
 }
 
 TEST_F(Hosting, QuitAsksFirstNoKeepsThePortAndYesClosesItWithinThreeSeconds) {

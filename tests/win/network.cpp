@@ -215,6 +215,12 @@ bool Router::Restart() {
     return restart.status == 0;
 }
 
+bool Router::Stop() {
+    const UnixRun stop = RunRouterScript({"stop"});
+    EXPECT_EQ(stop.status, 0) << stop.output;
+    return stop.status == 0;
+}
+
 std::vector<std::string> ForwardRules(int port, const std::string& address) {
     const std::string p = std::to_string(port);
     std::vector<std::string> rules{"dnat tcp " + p + " " + address + ":" + p, "dnat udp " + p + " " + address + ":" + p,

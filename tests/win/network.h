@@ -101,8 +101,10 @@ public:
     // A friend on the WAN side sends to the router's WAN address: status 0 when a TCP and a UDP
     // echo from the PC came back.
     UnixRun FriendEcho(int port);
-    // miniupnpd starts again having forgotten every mapping (its epoch starts at 0 again).
+    // miniupnpd (or the stand-in) starts again having forgotten every mapping (its epoch starts at 0
+    // again); or stops answering anything.
     bool Restart();
+    bool Stop();
 
 private:
     bool ok_ = false;
