@@ -61,9 +61,13 @@ protected:
     std::string Shown(HWND dialog, int id) { return Text(::GetDlgItem(dialog, id)); }
     bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
     // The keyboard still works in the dialog: an enabled control of it has the focus.
+    // The focus on an enabled control of the dialog. After a message box it may come back a moment
+    // later (seen once under load, with Wine 8): it is waited for, briefly.
     bool KeyboardReady(HWND dialog) {
-        HWND focus = FocusedControl(dialog);
-        return focus && ::GetParent(focus) == dialog && ::IsWindowEnabled(focus);
+        return WaitFor([&] {
+            HWND focus = FocusedControl(dialog);
+            return focus && ::GetParent(focus) == dialog && ::IsWindowEnabled(focus);
+        }, 3000);
     }
 
     // Mireholt installed, with values of every kind in the machine key and the per-user copy.
