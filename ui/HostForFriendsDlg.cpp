@@ -25,6 +25,7 @@ BEGIN_MESSAGE_MAP(CHostForFriendsDlg, CDialog)
     ON_BN_CLICKED(IDC_HOST_CLOSE_PORT, OnClosePort)
     ON_BN_CLICKED(IDC_HOST_COPY_LINK, OnCopyLink)
     ON_BN_CLICKED(IDC_HOST_COPY_ADDRESS, OnCopyAddress)
+    ON_CONTROL(EN_CHANGE, IDC_HOST_PORT, OnPortChanged)
     ON_MESSAGE(kWorkDone, OnWorkDone)
     ON_MESSAGE(WM_TIMER, OnTimer)
 END_MESSAGE_MAP()
@@ -68,18 +69,31 @@ CHostForFriendsDlg::~CHostForFriendsDlg() { LetGo(); }
 BOOL CHostForFriendsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     ::SetDlgItemTextA(m_hWnd, IDC_HOST_GAME, InfoOf(m_target).name);
-    ::SetDlgItemTextA(m_hWnd, IDC_HOST_PORT, m_strPort.c_str());
-    // The port of the main window, when it is held, is shown as it stands.
-    if (m_hosting && m_hosting->Status(m_strPort)) m_heldPort = m_strPort;
-    if (ShowHeld()) {
-        // The held port, its game and what friends are given; the text stays up to date.
-        GameTarget target = m_target;
-        const std::optional<HostingStatus> status = m_hosting->Status(m_heldPort, &target);
-        ::SetDlgItemTextA(m_hWnd, IDC_HOST_PORT, m_heldPort.c_str());
-        OfferToFriends(target, status->opened);
-        ::SetTimer(m_hWnd, kStatusTimer, 1000, nullptr);
-    }
+    // The main window's port; with none there, a port held for friends.
+    std::string port = m_strPort;
+    const std::vector<std::string> held = m_hosting ? m_hosting->HeldPorts() : std::vector<std::string>();
+    if (port.empty() && !held.empty()) port = held.front();
+    ::SetDlgItemTextA(m_hWnd, IDC_HOST_PORT, port.c_str());
+    OnPortChanged();
+    ::SetTimer(m_hWnd, kStatusTimer, 1000, nullptr);
     return TRUE;
+}
+
+// A port held for friends, typed or shown at the start, shows what is held, kept up to date; another
+// port shows nothing.
+void CHostForFriendsDlg::OnPortChanged() {
+    if (m_job || !m_hosting) return;
+    char text[64] = {};
+    ::GetDlgItemTextA(m_hWnd, IDC_HOST_PORT, text, sizeof text);
+    GameTarget target = m_target;
+    const std::optional<HostingStatus> status = m_hosting->Status(text, &target);
+    if (status) {
+        m_heldPort = text;
+        ShowHeld();
+        OfferToFriends(target, status->opened);
+    } else if (m_showingHeld) {
+        ForgetHeld();
+    }
 }
 
 bool CHostForFriendsDlg::ShowHeld() {
@@ -92,12 +106,18 @@ bool CHostForFriendsDlg::ShowHeld() {
     return true;
 }
 
+void CHostForFriendsDlg::ForgetHeld() {
+    m_showingHeld = false;
+    m_heldPort.clear();
+    m_link.clear();
+    m_address.clear();
+    for (int id : {IDC_HOST_COPY_LINK, IDC_HOST_COPY_ADDRESS}) EnableDlgItem(id, FALSE);
+    m_result.clear();
+    ShowResult(m_result);
+}
+
 LRESULT CHostForFriendsDlg::OnTimer(WPARAM wParam, LPARAM) {
-    if (wParam == kStatusTimer && m_showingHeld && !m_job && !ShowHeld()) {
-        for (int id : {IDC_HOST_COPY_LINK, IDC_HOST_COPY_ADDRESS}) EnableDlgItem(id, FALSE);
-        m_result.clear();
-        ShowResult(m_result);
-    }
+    if (wParam == kStatusTimer && m_showingHeld && !m_job && !ShowHeld()) ForgetHeld();
     return 0;
 }
 

@@ -34,6 +34,7 @@ protected:
     void OnCopyAddress();
     LRESULT OnWorkDone(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    void OnPortChanged();
 
     DECLARE_MESSAGE_MAP(CHostForFriendsDlg)
 
@@ -49,13 +50,15 @@ private:
     void LetGo();
     void ShowResult(const std::string& text);
     void Copy(const std::string& text);
-    // What the hosting service holds, in the result box; false when it holds nothing.
+    // What the hosting service holds of m_heldPort, in the result box; false when it holds nothing.
     bool ShowHeld();
+    // The result box and the Copy buttons no longer show a held port.
+    void ForgetHeld();
     void OfferToFriends(GameTarget target, const HostOutcome& opened);
 
     Job* m_job = nullptr;  // the running work, shared with its thread
 
-    std::string m_heldPort;      // the held port the dialog opened on
+    std::string m_heldPort;      // the held port the port field names
     bool m_showingHeld = false;  // the result box shows it, kept up to date
     std::string m_result;  // the last outcome's text
     std::string m_link, m_address;  // what friends are given, once a port is open

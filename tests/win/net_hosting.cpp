@@ -177,6 +177,27 @@ TEST_F(Hosting, ALeaseIsRenewedWhileTheProgramRunsAndMadeAgainAfterTheRouterRest
     }
 }
 
+TEST_F(Hosting, TheDialogShowsAHeldPortWhenTheMainWindowHasNoneOrItIsTyped) {
+    ASSERT_TRUE(StartRouter(Speaks(true)));
+    ASSERT_TRUE(Has(OpenAndLeave(), "is open"));
+    HWND dialog = OpenDialog(IDC_SELECT_MH, "");
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(Text(Item(dialog, IDC_HOST_PORT)), P);
+    EXPECT_TRUE(Has(Result(dialog), "Port " + P + " is open for friends")) << Result(dialog);
+    EXPECT_TRUE(Enabled(dialog, IDC_HOST_COPY_LINK));
+    SetText(Item(dialog, IDC_HOST_PORT), "2361");
+    EXPECT_EQ(Result(dialog), "");
+    EXPECT_FALSE(Enabled(dialog, IDC_HOST_COPY_LINK));
+    SetText(Item(dialog, IDC_HOST_PORT), P);
+    EXPECT_TRUE(Has(Result(dialog), "asked with PCP")) << Result(dialog);
+    // The link names the game the port was opened for (Orvanta), not the one chosen now.
+    SetClipboardText("before");
+    Click(Item(dialog, IDC_HOST_COPY_LINK));
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText() != "before"; })) << ClipboardText();
+    EXPECT_EQ(ClipboardText(), "mhtoolkit://join/ov/" + router->ExternalAddress() + ":" + P);
+    CloseDialog(dialog);
+}
+
 TEST_F(Hosting, ARenewalThatFailsIsToldInTheMenuAndTheDialog) {
     ASSERT_TRUE(StartRouter(ShortLeases()));
     ASSERT_TRUE(Has(OpenAndLeave(), "is open"));
