@@ -38,19 +38,21 @@ inline double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
+// A visible top-level window of the process with this title.
 struct WindowSearch {
     DWORD pid;
     HWND found;
+    const char* title = kTitle;
 };
 
-inline BOOL CALLBACK FindVisibleMain(HWND hWnd, LPARAM lParam) {
+inline BOOL CALLBACK FindVisibleTitled(HWND hWnd, LPARAM lParam) {
     auto* search = reinterpret_cast<WindowSearch*>(lParam);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hWnd, &pid);
     if (pid != search->pid || !::IsWindowVisible(hWnd)) return TRUE;
     char title[64] = {};
     ::GetWindowTextA(hWnd, title, sizeof title);
-    if (std::string(title) != kTitle) return TRUE;
+    if (std::string(title) != search->title) return TRUE;
     search->found = hWnd;
     return FALSE;
 }
@@ -84,7 +86,7 @@ public:
     HWND WaitMain(double startMs) {
         WindowSearch search{pi_.dwProcessId, nullptr};
         while (pi_.hProcess && NowMs() - startMs < kTimeoutMs) {
-            ::EnumWindows(FindVisibleMain, reinterpret_cast<LPARAM>(&search));
+            ::EnumWindows(FindVisibleTitled, reinterpret_cast<LPARAM>(&search));
             if ((main_ = search.found)) break;
             if (::WaitForSingleObject(pi_.hProcess, 1) == WAIT_OBJECT_0) break;  // ended without a window
         }

@@ -25,20 +25,6 @@ std::string Text(HWND window) {
     return text;
 }
 
-struct DialogSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindHostDialog(HWND hWnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<DialogSearch*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != search->pid || !::IsWindowVisible(hWnd) || Text(hWnd) != "Host for Friends") return TRUE;
-    search->found = hWnd;
-    return FALSE;
-}
-
 // Clicks the button and waits for the outcome: a result other than the search's, with the buttons
 // back. The milliseconds from the click, or a negative number on time-out; the outcome's text.
 double Act(HWND dialog, int button, std::string& outcome) {
@@ -65,10 +51,10 @@ int main(int argc, char** argv) {
     HWND main = program.WaitMain(NowMs());
     if (!main) return 2;
     ::PostMessageA(main, WM_SYSCOMMAND, IDM_HOST_FRIENDS, 0);
-    DialogSearch search{0, nullptr};
+    WindowSearch search{0, nullptr, "Host for Friends"};
     ::GetWindowThreadProcessId(main, &search.pid);
     for (const double start = NowMs(); !search.found && NowMs() - start < kTimeoutMs; ::Sleep(5))
-        ::EnumWindows(FindHostDialog, reinterpret_cast<LPARAM>(&search));
+        ::EnumWindows(FindVisibleTitled, reinterpret_cast<LPARAM>(&search));
     HWND dialog = search.found;
     if (!dialog) {
         std::fprintf(stderr, "no Host for Friends dialog\n");
