@@ -262,9 +262,12 @@ std::string Duration(unsigned long long seconds) {
 std::string HostingText(const HostingStatus& status) {
     const HostOutcome& opened = status.opened;
     const RouterInfo& router = opened.router;
-    std::string text = "Port " + opened.port + " is open for friends: " + RouterName(router) + " forwards TCP and UDP port " +
-                       opened.port + " to " + ThisPc(router.lanAddress) + ", asked with " + NameOf(opened.via) + "." +
-                       kBreak + "Friends join: " + ShareText(router.externalAddress, opened.port) + kBreak;
+    // While renewals fail, what the router holds is not known: the port is not said to be open.
+    const std::string state = status.failing ? " may no longer be open for friends: " : " is open for friends: ";
+    std::string text = "Port " + opened.port + state + RouterName(router) + (status.failing ? " forwarded" : " forwards") +
+                       " TCP and UDP port " + opened.port + " to " + ThisPc(router.lanAddress) + ", asked with " +
+                       NameOf(opened.via) + "." + kBreak + "Friends join: " +
+                       ShareText(router.externalAddress, opened.port) + kBreak;
     if (status.failing) {
         text += "The last renewal failed: " + OutcomeText(status.failure) + kBreak + "MH Toolkit tries again in " +
                 Duration(status.secondsToRenewal) + "; until then friends may not get through." + kBreak;

@@ -161,7 +161,7 @@ bool CHostForFriendsDlg::TakePort(std::string& port) {
 }
 
 void CHostForFriendsDlg::Start(bool open, const std::string& port) {
-    if (m_job) return;
+    if (m_job || !m_hosting) return;
     auto* job = new Job;
     job->open = open;
     job->port = port;

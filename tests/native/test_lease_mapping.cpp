@@ -194,8 +194,10 @@ TEST(LeaseMapping, HostingTextAndMenuItemShowWhatIsHeld) {
     router.script[std::string("TCP:2346:") + std::to_string(kLeaseSeconds)] = Refusal(kNoAnswer);
     status.failure = OpenLease(router, Info(), kPort);
     text = HostingText(status);
-    for (const char* phrase : {"The last renewal failed", "(error -1: no answer)", "tries again in 42 s"})
+    for (const char* phrase : {"Port 2346 may no longer be open for friends", "The last renewal failed",
+                               "(error -1: no answer)", "tries again in 42 s"})
         EXPECT_NE(text.find(phrase), std::string::npos) << phrase << "\n" << text;
+    EXPECT_EQ(text.find("is open for friends"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -208,9 +208,10 @@ TEST_F(Hosting, ARenewalThatFailsIsToldInTheMenuAndTheDialog) {
     HWND dialog = OpenDialog(IDC_SELECT_OV, P);
     ASSERT_TRUE(dialog);
     const std::string shown = Result(dialog);
-    for (const char* phrase : {"is open for friends", "The last renewal failed", "tries again in",
+    for (const char* phrase : {"may no longer be open for friends", "The last renewal failed", "tries again in",
                                "friends may not get through"})
         EXPECT_TRUE(Has(shown, phrase)) << phrase << "\n" << shown;
+    EXPECT_FALSE(Has(shown, "is open for friends")) << shown;
     CloseDialog(dialog);
 }
 
