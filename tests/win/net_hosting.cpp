@@ -152,9 +152,11 @@ TEST_F(Hosting, ALeaseIsRenewedWhileTheProgramRunsAndMadeAgainAfterTheRouterRest
         auto held = [&] { return c.nftables ? Forwarded() : router->Leases() == ours; };
         EXPECT_TRUE(Has(OpenAndLeave(), std::string("asked with ") + c.protocol));
         ASSERT_TRUE(held()) << router->State();
-        // Three lifetimes later, with no dialog open, the forwarding is still there.
+        // Three lifetimes later, with no dialog open, the forwarding is still there. miniupnpd makes its
+        // rules anew at each renewal, so they may be missing for a moment: an expired mapping's never
+        // come back.
         ::Sleep(30000);
-        EXPECT_TRUE(held()) << "not renewed\n" << router->State();
+        EXPECT_TRUE(WaitFor(held, 3000)) << "not renewed\n" << router->State();
 
         // The restart empties the router's rules and lease file; a renewal makes them again.
         ASSERT_TRUE(router->Restart());
