@@ -9,11 +9,21 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$ROOT/scripts/wine10.sh"
 
 install_packages
+mkdir -p "$BUILD_DIR"  # a fresh clone has none yet
+# One run at a time per build folder: the suites' sandbox, the stand-ins' log and the probe's reports
+# live in its test folders, and two runs read and delete each other's (tests then fail under either
+# Wine for no fault of the program).
+RUN_MARK="$BUILD_DIR/test-run.pid"
+if other=$(cat "$RUN_MARK" 2>/dev/null) && [ "$other" != $$ ] &&
+   tr '\0' ' ' <"/proc/$other/cmdline" 2>/dev/null | grep -q "scripts/test.sh"; then
+    echo "another test run (pid $other) uses $BUILD_DIR; run one at a time, or give each its own BUILD_DIR" >&2
+    exit 1
+fi
+echo $$ >"$RUN_MARK"
 # The Wine 10 root is made (when missing) while the rest builds and runs; why it cannot be had,
 # if so, ends up in $WINE10_STATE.
 WINE10_WHY=$(wine10_unavailable_reason)
 WINE10_STATE="$BUILD_DIR/wine10-root.state" WINE10_MAKER=""
-mkdir -p "$BUILD_DIR"  # a fresh clone has none yet
 rm -f "$WINE10_STATE"
 if [ -z "$WINE10_WHY" ]; then
     set -m  # a process group of its own, so that debootstrap and apt end with it
@@ -31,6 +41,10 @@ stop_wine10_maker() {
     fi
     WINE10_MAKER=""
     wine10_sweep_mounts
+    release_run_mark
+}
+release_run_mark() {
+    [ "$(cat "$RUN_MARK" 2>/dev/null)" != $$ ] || rm -f "$RUN_MARK"
 }
 trap stop_wine10_maker EXIT
 
@@ -219,7 +233,7 @@ else
     SESSION_NETNS=""
     unset WINEPREFIX
 fi
-trap - EXIT
+trap release_run_mark EXIT
 run_ctest scripts "$@"
 echo "total: $passed passed, $failed failed"
 exit $status

@@ -808,7 +808,13 @@ std::string AskProbe(HWND window, const char* message, const char* resultFile) {
     ::DeleteFileA(result.c_str());
     HMODULE probe = ::LoadLibraryA(Join(TestDir(), "probe.dll").c_str());
     FARPROC proc = probe ? ::GetProcAddress(probe, "ProbeGetMessage") : nullptr;
-    if (!proc) return std::string();
+    if (!proc) {
+        const DWORD error = ::GetLastError();
+        ADD_FAILURE() << (probe ? "probe.dll has no ProbeGetMessage" : "probe.dll could not be loaded") << " (error "
+                      << error << ")";
+        if (probe) ::FreeLibrary(probe);
+        return std::string();
+    }
     HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(proc)),
                                      probe, ::GetWindowThreadProcessId(window, nullptr));
     if (hook) {
