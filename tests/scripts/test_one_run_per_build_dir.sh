@@ -5,8 +5,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 folder="$WORK/one-run"
 rm -rf "$folder"
 mkdir -p "$folder"
-# Stands for the running test.sh: a process whose command line names it.
-bash -c 'sleep 60; :' scripts/test.sh &
+# Stands for the running test.sh: a process whose command line names it (one process, its output
+# away from ctest's, so that ending it ends all of it).
+python3 -c 'import time; time.sleep(120)' scripts/test.sh >/dev/null 2>&1 &
 holder=$!
 track end_process "$holder"
 echo "$holder" >"$folder/test-run.pid"
