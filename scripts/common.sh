@@ -320,8 +320,10 @@ watch_wineserver() {
         if command -v gdb >/dev/null; then
             local n
             for n in $(seq 1 "${WATCHDOG_SAMPLES:-3}"); do
-                timeout 60 gdb -nx -batch -p "$pid" ${root:+-ex "set sysroot $root"} -ex 'info registers rip' \
-                    -ex 'bt' >>"$dir/gdb.txt" 2>&1 </dev/null || true
+                # The code around the program counter too: a stripped server's loop can then be
+                # matched against a wineserver built from the same source.
+                timeout 60 gdb -nx -batch -p "$pid" ${root:+-ex "set sysroot $root"} -ex 'info registers' \
+                    -ex 'bt' -ex 'x/24i $pc - 48' >>"$dir/gdb.txt" 2>&1 </dev/null || true
                 echo "---" >>"$dir/gdb.txt"
             done
         fi

@@ -60,6 +60,7 @@ check "it names the test" grep -q "in SettingsLocationTest.Spins;" <<<"$verdict"
 check "it names the server" grep -qF "(pid $SERVER)" <<<"$verdict"
 check "the server's state was saved" grep -q "^State:" "$dir/stuck/state.txt"
 check "with a backtrace" grep -q "^#0 " "$dir/stuck/gdb.txt"
+check "and the code it runs" grep -qE "^=> 0x[0-9a-f]+" "$dir/stuck/gdb.txt"
 for n in $(seq 1 40); do running "$SERVER" || running "$ctest" || running "$prefix_client" || break; sleep 0.05; done
 check "the server was ended" not_running "$SERVER"
 check "the ctest was ended" not_running "$ctest"
